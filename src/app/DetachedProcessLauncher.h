@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/ProcessLauncher.h"
+
+class DetachedProcessLauncher : public ProcessLauncher
+{
+public:
+    bool startDetached(const QString &program, const QStringList &arguments) override;
+};

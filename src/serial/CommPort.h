@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The program's one serial port, modelled on the classic comm control: a port
+// number, a settings string, a handshaking mode, an open state, buffers,
+// thresholds, one onComm() event per arrival or line condition on the UI
+// thread, and numbered errors. Every operation that can fail returns the error
+// number (380, 383, 394, 8000-8021), or 0 on success; nothing throws.
+//
+// Built on QSerialPort. Port numbers resolve to device paths through
+// devicePathFor(): "COMn" on Windows; elsewhere the environment variable
+// VELTRIN_COMn, or /dev/ttyS{n-1} without it.
+class CommPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Event codes, read with commEvent() inside onComm().
+    enum Event {
+        EvSend = 1,
+        EvReceive = 2,
+        EvCTS = 3,
+        EvDSR = 4,
+        EvCD = 5,
+        EvRing = 6,
+        EvEOF = 7,
+        ErBreak = 1001,
+        ErCTSTimeout = 1002,
+        ErDSRTimeout = 1003,
+        ErFrame = 1004,
+        ErOverrun = 1006,
+        ErCDTimeout = 1007,
+        ErRxOver = 1008,
+        ErRxParity = 1009,
+        ErTxFull = 1010,
+        ErDCB = 1011,
+    };
+
+    // Error numbers.
+    enum Error {
+        NoError = 0,
+        InvalidPropertyValue = 380,
+        PropertyReadOnly = 383,
+        PropertyIsReadOnly = 394,
+        InvalidWhilePortOpen = 8000,
+        TimeoutMustBePositive = 8001,
+        InvalidPortNumber = 8002,
+        RunTimeOnly = 8003,
+        ReadOnlyAtRunTime = 8004,
+        PortAlreadyOpen = 8005,
+        UnsupportedDeviceIdentifier = 8006,
+        UnsupportedBaudRate = 8007,
+        InvalidByteSize = 8008,
+        DefaultParameterError = 8009,
+        HardwareUnavailable = 8010,
+        CannotAllocateQueues = 8011,
+        DeviceNotOpen = 8012,
+        DeviceAlreadyOpen = 8013,
+        CannotEnableNotification = 8014,
+        CannotSetCommState = 8015,
+        CannotSetEventMask = 8016,
+        UnknownError = 8017,
+        PortNotOpen = 8018,
+        DeviceBusy = 8019,
+        CommReadError = 8020,
+        InternalDcbError = 8021,
+    };
+
+    // Modem-line source for the line-change polling: the current lines, or
+    // nullopt when the device cannot report them (a pty cannot), which stops
+    // the polling quietly until the next open.
+    using LineSource = std::function<std::optional<QSerialPort::PinoutSignals>()>;
+
+    explicit CommPort(QObject *parent = nullptr);
+    ~CommPort() override;
+
+    static QString devicePathFor(int portNumber);
+    QString devicePath() const;
+
+    int portNumber() const;
+    [[nodiscard]] int setPortNumber(int number);
+
+    // "baud,parity,databits,stopbits", e.g. "38400,N,8,1". Parity N E O M S,
+    // data bits 5-8, stop bits 1, 1.5, 2. Applied at once to an open port.
+    QString settings() const;
+    [[nodiscard]] int setSettings(const QString &settings);
+
+    // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 RTS/CTS and XON/XOFF.
+    int handshaking() const;
+    [[nodiscard]] int setHandshaking(int mode);
+
+    bool portOpen() const;
+    [[nodiscard]] int setPortOpen(bool open);
+
+    int inputLength() const;
+    [[nodiscard]] int setInputLength(int length);
+    int inBufferSize() const;
+    [[nodiscard]] int setInBufferSize(int size);
+    int outBufferSize() const;
+    [[nodiscard]] int setOutBufferSize(int size);
+    int inputMode() const;
+    [[nodiscard]] int setInputMode(int mode);
+    int rThreshold() const;
+    [[nodiscard]] int setRThreshold(int threshold);
+    int sThreshold() const;
+    [[nodiscard]] int setSThreshold(int threshold);
+
+    // Writing 0 to the buffer counts: discard what waits in that buffer.
+    [[nodiscard]] int clearInBuffer();
+    [[nodiscard]] int clearOutBuffer();
+
+    // Hands bytes to the operating system and returns without waiting for
+    // them to leave the line.
+    [[nodiscard]] int output(QByteArrayView bytes);
+
+    // Bytes handed over but not yet on the line (our buffer plus the OS
+    // output queue). Sets *error when the count cannot be read.
+    qsizetype outBufferCount(int *error = nullptr) const;
+    qsizetype inBufferCount() const;
+
+    // The waiting bytes, at most inputLength() of them; reading removes them.
+    QByteArray input();
+
+    // The condition that raised the current onComm().
+    int commEvent() const;
+
+    void setLineSource(LineSource source);
+
+Q_SIGNALS:
+    // One per arrival (while the receive threshold is not 0) or line condition.
+    void onComm();
+    // The device failed while open (unplugged, pty master closed): the port
+    // has been closed. Emitted once per failure.
+    void failed(int errorNumber);
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};

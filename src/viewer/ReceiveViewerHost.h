@@ -1,0 +1,36 @@
+#pragma once
+
+#include "serial/ReceiveSink.h"
+
+#include <QObject>
+#include <QPointer>
+
+class FrmReceiveShow;
+class QWidget;
+class UserChannels;
+
+// Keeps the single received-data viewer: loads it (hidden) the first time
+// anything touches it, and loads a fresh one after the user closed it with
+// "退出".
+class ReceiveViewerHost : public QObject, public ReceiveSink
+{
+    Q_OBJECT
+
+public:
+    ReceiveViewerHost(QWidget *owner, UserChannels &channels, QObject *parent = nullptr);
+    ~ReceiveViewerHost() override;
+
+    // The viewer, loaded hidden if it is not loaded.
+    FrmReceiveShow &viewer();
+    bool isLoaded() const { return !m_viewer.isNull(); }
+
+    // Shows the viewer modeless over its owner and brings it forward.
+    void showViewer();
+
+    void appendReceived(QByteArrayView bytes) override;
+
+private:
+    QWidget *m_owner;
+    UserChannels &m_channels;
+    QPointer<FrmReceiveShow> m_viewer;
+};

@@ -1,0 +1,24 @@
+# Sourced by the build scripts. ensure_packages PKG...: as root, installs the
+# Debian packages that are missing; otherwise prints the apt-get line that
+# would install them and exits non-zero.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Veltrin needs these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]} ..." >&2
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq </dev/null
+    apt-get install -y -qq "${missing[@]}" </dev/null
+}
+
+VELTRIN_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev)
