@@ -1,0 +1,41 @@
+#include "serial/CommErrorReport.h"
+
+#include "app/UserChannels.h"
+
+#include <QHash>
+
+QString commErrorMessage(int number)
+{
+    static const QHash<int, QString> messages{
+        {380, QStringLiteral("无效属性值")},
+        {383, QStringLiteral("属性为只读")},
+        {394, QStringLiteral("属性为只读")},
+        {8000, QStringLiteral("端口打开时操作不合法")},
+        {8001, QStringLiteral("超时值必须大于0")},
+        {8002, QStringLiteral("无效端口号")},
+        {8003, QStringLiteral("属性只在运行时有效")},
+        {8004, QStringLiteral("属性在运行时为只读")},
+        {8005, QStringLiteral("端口已经打开")},
+        {8006, QStringLiteral("设备标识符无效或不支持该标识符")},
+        {8007, QStringLiteral("不支持设备的波特率")},
+        {8008, QStringLiteral("指定的字节大小无效")},
+        {8009, QStringLiteral("缺省参数错误")},
+        {8010, QStringLiteral("硬件不可用(被其它设备锁定)")},
+        {8011, QStringLiteral("函数不能分配队列")},
+        {8012, QStringLiteral("设备没有打开")},
+        {8013, QStringLiteral("设备已经打开")},
+        {8014, QStringLiteral("不能使用 comm 通知")},
+        {8015, QStringLiteral("不能设置 comm 状态")},
+        {8016, QStringLiteral("不能设置 comm 事件屏蔽")},
+        {8018, QStringLiteral("仅当端口打开时操作才有效")},
+        {8019, QStringLiteral("设备忙")},
+        {8020, QStringLiteral("读 comm 设备错误")},
+        {8021, QStringLiteral("为该端口检索设备控制块时的内部错误")},
+    };
+    return messages.value(number, QStringLiteral("未知错误 "));
+}
+
+void ReportCommError(UserChannels &channels, int number)
+{
+    channels.showInformationTip(commErrorMessage(number));
+}

@@ -1,0 +1,95 @@
+#include "serial/PortSettings.h"
+
+#include "app/UserChannels.h"
+#include "serial/CommErrorReport.h"
+#include "serial/CommPort.h"
+
+#include <QStringList>
+
+namespace {
+
+const char *const baudRates[] = {"9600", "19200", "38400", "115200"};
+constexpr int baudRateCount = 4;
+
+} // namespace
+
+PortSettings::PortSettings(CommPort &port, UserChannels &channels, QObject *parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_channels(channels)
+{
+}
+
+QString PortSettings::portCaption(int index)
+{
+    return QStringLiteral("COM%1").arg(index + 1);
+}
+
+QString PortSettings::baudCaption(int index)
+{
+    return QLatin1String(baudRates[index]) + QLatin1String("bps");
+}
+
+void PortSettings::report(int errorNumber)
+{
+    if (errorNumber != CommPort::NoError)
+        ReportCommError(m_channels, errorNumber);
+}
+
+void PortSettings::ApplyPortDefaults()
+{
+    ClosePort();
+    report(m_port.setPortNumber(3));
+    report(m_port.setSettings(QStringLiteral("38400,N,8,1")));
+    report(m_port.setInputLength(512));
+    report(m_port.setInBufferSize(512));
+    report(m_port.setOutBufferSize(1024));
+    report(m_port.setInputMode(1));
+    report(m_port.setRThreshold(1));
+    report(m_port.setSThreshold(0));
+    report(m_port.setHandshaking(2));
+    SelectedBaud = QStringLiteral("38400");
+}
+
+void PortSettings::SelectPort(int index)
+{
+    ClosePort();
+    int error = m_port.setPortNumber(index + 1);
+    if (error == CommPort::NoError)
+        error = m_port.setPortOpen(true);
+    report(error);
+    m_channels.ShowStatusText(QStringLiteral("Port setting : ") + portCaption(index));
+}
+
+void PortSettings::SelectBaudRate(int index)
+{
+    const QStringList fields = m_port.settings().split(QLatin1Char(','));
+    if (index < 0 || index >= baudRateCount) {
+        m_channels.messageBox(QStringLiteral("system erron!"), 0, QStringLiteral("Veltrin"));
+        return;
+    }
+    SelectedBaud = QLatin1String(baudRates[index]);
+    Q_EMIT baudRateSelected(index);
+    // Only the baud field changes; parity, data and stop bits stand as they were.
+    const QStringList rest = fields.mid(1);
+    report(m_port.setSettings(SelectedBaud + QLatin1Char(',') + rest.join(QLatin1Char(','))));
+    m_channels.ShowStatusText(QStringLiteral("Baud rate setting : ") + baudCaption(index));
+}
+
+void PortSettings::SelectHandshake(int index)
+{
+    if (index >= 0 && index <= 3)
+        report(m_port.setHandshaking(index));
+}
+
+void PortSettings::OpenPort()
+{
+    if (!m_port.portOpen())
+        report(m_port.setPortOpen(true));
+}
+
+void PortSettings::ClosePort()
+{
+    if (m_port.portOpen())
+        report(m_port.setPortOpen(false));
+}
