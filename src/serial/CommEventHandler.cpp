@@ -7,35 +7,34 @@
 
 #include <QHash>
 
-CommEventHandler::CommEventHandler(CommPort &port, Transmitter &transmitter, UserChannels &channels,
-                                   ReceiveSink &viewer, QObject *parent)
+CommEventHandler::CommEventHandler(
+    CommPort &port, Transmitter &transmitter, UserChannels &channels, ReceiveSink &viewer, QObject *parent)
     : QObject(parent)
     , m_port(port)
     , m_transmitter(transmitter)
     , m_channels(channels)
     , m_viewer(viewer)
-{
-}
+{ }
 
 QString CommEventHandler::eventMessage(int code)
 {
-    static const QHash<int, QString> messages{
-        {CommPort::EvSend, QStringLiteral("传输缓冲区有 Sthreshold 个字符")},
-        {CommPort::EvCTS, QStringLiteral("被检测的 CTS 改变")},
-        {CommPort::EvDSR, QStringLiteral("被检测的 DSR 改变")},
-        {CommPort::EvCD, QStringLiteral("被检测的 CD 改变")},
-        {CommPort::EvRing, QStringLiteral("Ring Indicator 变化")},
-        {CommPort::EvEOF, QStringLiteral("被检测的文件结尾")},
-        {CommPort::ErBreak, QStringLiteral("收到中断")},
-        {CommPort::ErCTSTimeout, QStringLiteral("CTS 超时")},
-        {CommPort::ErDSRTimeout, QStringLiteral("DSR 超时")},
-        {CommPort::ErFrame, QStringLiteral("帧错误")},
-        {CommPort::ErOverrun, QStringLiteral("超限错误")},
-        {CommPort::ErCDTimeout, QStringLiteral("运输检测超时")},
-        {CommPort::ErRxOver, QStringLiteral("接收缓冲区溢出")},
-        {CommPort::ErRxParity, QStringLiteral("奇偶校验错")},
-        {CommPort::ErTxFull, QStringLiteral("传送缓冲区满")},
-        {CommPort::ErDCB, QStringLiteral("检索 DCB 错误")},
+    static const QHash<int, QString> messages {
+        { CommPort::EvSend, QStringLiteral("传输缓冲区有 Sthreshold 个字符") },
+        { CommPort::EvCTS, QStringLiteral("被检测的 CTS 改变") },
+        { CommPort::EvDSR, QStringLiteral("被检测的 DSR 改变") },
+        { CommPort::EvCD, QStringLiteral("被检测的 CD 改变") },
+        { CommPort::EvRing, QStringLiteral("Ring Indicator 变化") },
+        { CommPort::EvEOF, QStringLiteral("被检测的文件结尾") },
+        { CommPort::ErBreak, QStringLiteral("收到中断") },
+        { CommPort::ErCTSTimeout, QStringLiteral("CTS 超时") },
+        { CommPort::ErDSRTimeout, QStringLiteral("DSR 超时") },
+        { CommPort::ErFrame, QStringLiteral("帧错误") },
+        { CommPort::ErOverrun, QStringLiteral("超限错误") },
+        { CommPort::ErCDTimeout, QStringLiteral("运输检测超时") },
+        { CommPort::ErRxOver, QStringLiteral("接收缓冲区溢出") },
+        { CommPort::ErRxParity, QStringLiteral("奇偶校验错") },
+        { CommPort::ErTxFull, QStringLiteral("传送缓冲区满") },
+        { CommPort::ErDCB, QStringLiteral("检索 DCB 错误") },
     };
     return messages.value(code);
 }

@@ -18,8 +18,8 @@ class CommEventHandler : public QObject
     Q_OBJECT
 
 public:
-    CommEventHandler(CommPort &port, Transmitter &transmitter, UserChannels &channels,
-                     ReceiveSink &viewer, QObject *parent = nullptr);
+    CommEventHandler(CommPort &port, Transmitter &transmitter, UserChannels &channels, ReceiveSink &viewer,
+        QObject *parent = nullptr);
 
     void MSComm1_OnComm();
 

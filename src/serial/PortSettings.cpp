@@ -8,7 +8,7 @@
 
 namespace {
 
-const char *const baudRates[] = {"9600", "19200", "38400", "115200"};
+const char *const baudRates[] = { "9600", "19200", "38400", "115200" };
 constexpr int baudRateCount = 4;
 
 } // namespace
@@ -17,8 +17,7 @@ PortSettings::PortSettings(CommPort &port, UserChannels &channels, QObject *pare
     : QObject(parent)
     , m_port(port)
     , m_channels(channels)
-{
-}
+{ }
 
 QString PortSettings::portCaption(int index)
 {

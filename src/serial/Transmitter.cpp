@@ -53,8 +53,7 @@ Transmitter::Transmitter(CommPort &port, UserChannels &channels, QObject *parent
     : QObject(parent)
     , m_port(port)
     , m_channels(channels)
-{
-}
+{ }
 
 void Transmitter::setStopSending(bool stop)
 {

@@ -1,0 +1,54 @@
+#include "serial/FrmPortSetShow.h"
+
+#include "serial/CommPort.h"
+#include "serial/PortSettings.h"
+#include "ui_FrmPortSetShow.h"
+
+FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::FrmPortSetShow>())
+    , m_settings(settings)
+{
+    m_ui->setupUi(this);
+    numberButtons();
+    showDevicePaths();
+
+    connect(m_ui->optPortset, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectPort);
+    connect(m_ui->optBautrateSet, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectBaudRate);
+    connect(m_ui->Option3, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectHandshake);
+    connect(m_ui->Option1, &QRadioButton::clicked, &m_settings, &PortSettings::OpenPort);
+    connect(m_ui->Option2, &QRadioButton::clicked, &m_settings, &PortSettings::ClosePort);
+    connect(&m_settings, &PortSettings::baudRateSelected, this, &FrmPortSetShow::markBaudRate);
+}
+
+FrmPortSetShow::~FrmPortSetShow() = default;
+
+void FrmPortSetShow::numberButtons()
+{
+    // The group ids are the indexes the settings operations take.
+    const QList<QRadioButton *> ports { m_ui->optPortset_0, m_ui->optPortset_1, m_ui->optPortset_2,
+        m_ui->optPortset_3, m_ui->optPortset_4, m_ui->optPortset_5 };
+    for (int i = 0; i < ports.size(); ++i)
+        m_ui->optPortset->setId(ports.at(i), i);
+    const QList<QRadioButton *> rates { m_ui->optBautrateSet_0, m_ui->optBautrateSet_1,
+        m_ui->optBautrateSet_2, m_ui->optBautrateSet_3 };
+    for (int i = 0; i < rates.size(); ++i)
+        m_ui->optBautrateSet->setId(rates.at(i), i);
+    const QList<QRadioButton *> handshakes { m_ui->Option3_0, m_ui->Option3_1, m_ui->Option3_2,
+        m_ui->Option3_3 };
+    for (int i = 0; i < handshakes.size(); ++i)
+        m_ui->Option3->setId(handshakes.at(i), i);
+}
+
+void FrmPortSetShow::showDevicePaths()
+{
+    const QList<QAbstractButton *> ports = m_ui->optPortset->buttons();
+    for (QAbstractButton *button : ports)
+        button->setToolTip(CommPort::devicePathFor(m_ui->optPortset->id(button) + 1));
+}
+
+void FrmPortSetShow::markBaudRate(int index)
+{
+    if (QAbstractButton *button = m_ui->optBautrateSet->button(index))
+        button->setChecked(true);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class PortSettings;
+
+namespace Ui {
+class FrmPortSetShow;
+}
+
+// The port-settings panel: a view of PortSettings. Its initial selections
+// (COM3, 38400bps, 硬件握手, 关闭串口) are those of the form, matching the
+// defaults the main window applies at start.
+class FrmPortSetShow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FrmPortSetShow(PortSettings &settings, QWidget *parent = nullptr);
+    ~FrmPortSetShow() override;
+
+private:
+    void numberButtons();
+    void showDevicePaths();
+    void markBaudRate(int index);
+
+    std::unique_ptr<Ui::FrmPortSetShow> m_ui;
+    PortSettings &m_settings;
+};
