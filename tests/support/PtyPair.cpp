@@ -40,7 +40,7 @@ QByteArray PtyPair::readMaster(int timeoutMs, qsizetype maxBytes)
     QByteArray result;
     char buffer[65536];
     while (m_master >= 0 && result.size() < maxBytes) {
-        pollfd p {m_master, POLLIN, 0};
+        pollfd p { m_master, POLLIN, 0 };
         if (::poll(&p, 1, timeoutMs) <= 0)
             break;
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
@@ -56,7 +56,7 @@ QByteArray PtyPair::readMasterExactly(qsizetype count, int timeoutMs)
     QByteArray result;
     char buffer[65536];
     while (m_master >= 0 && result.size() < count) {
-        pollfd p {m_master, POLLIN, 0};
+        pollfd p { m_master, POLLIN, 0 };
         if (::poll(&p, 1, timeoutMs) <= 0)
             break;
         const ssize_t n = ::read(m_master, buffer, std::min<qsizetype>(sizeof buffer, count - result.size()));
@@ -75,7 +75,7 @@ bool PtyPair::writeMaster(const QByteArray &bytes)
         if (n > 0) {
             done += n;
         } else if (errno == EAGAIN) {
-            pollfd p {m_master, POLLOUT, 0};
+            pollfd p { m_master, POLLOUT, 0 };
             if (::poll(&p, 1, 2000) <= 0)
                 return false;
         } else {
@@ -98,11 +98,17 @@ int PtyPair::slaveBaudRate() const
     if (m_slaveKeepAlive < 0 || ::tcgetattr(m_slaveKeepAlive, &tio) != 0)
         return -1;
     switch (::cfgetospeed(&tio)) {
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
     }
 }

@@ -20,7 +20,7 @@ public:
 
     int messageBox(const QString &prompt, int style, const QString &title) override
     {
-        boxes.append({prompt, style, title});
+        boxes.append({ prompt, style, title });
         return nextAnswer;
     }
 
