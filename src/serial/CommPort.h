@@ -127,12 +127,15 @@ public:
     qsizetype outBufferCount(int *error = nullptr) const;
     qsizetype inBufferCount() const;
 
-    // The waiting bytes, at most inputLength() of them; reading removes them.
-    QByteArray input();
+    // The waiting bytes, at most inputLength() of them (0: all); reading
+    // removes them. Sets *error when the port is closed.
+    QByteArray input(int *error = nullptr);
 
     // The condition that raised the current onComm().
     int commEvent() const;
 
+    // Replaces the modem-line query (the port's own pinoutSignals() by
+    // default); an empty source restores the default.
     void setLineSource(LineSource source);
 
 Q_SIGNALS:
