@@ -1,0 +1,60 @@
+#pragma once
+
+#include "hostsim/HostOptions.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+// The simulator's command line. The printer modules start at their defaults
+// (addresses 1, 2, 4, 8, on line, on the host channel); each --slave
+// ADDR:CHANNEL:on|off redefines only the module with that address, and a
+// later --slave for the same address wins.
+class HostCommandLine
+{
+public:
+    HostCommandLine();
+
+    // False when an argument is wrong; errorText() says which and why.
+    bool parse(const QStringList &arguments);
+
+    const HostOptions &options() const { return m_options; }
+    QString errorText() const { return m_error; }
+    bool helpRequested() const { return m_parser.isSet(m_help); }
+    QString helpText() const { return m_parser.helpText(); }
+
+private:
+    bool readNumber(const QCommandLineOption &option, int low, int high, int *value);
+    bool readSlave(const QString &text);
+    bool readBusy(const QString &text);
+    bool reject(const QString &error);
+
+    QCommandLineParser m_parser;
+    QCommandLineOption m_help;
+    QCommandLineOption m_channel { QStringLiteral("channel"),
+        QStringLiteral("Host channel, 0-124 (default 20)."), QStringLiteral("N") };
+    QCommandLineOption m_slave { QStringLiteral("slave"),
+        QStringLiteral(
+            "Printer module with address ADDR (1, 2, 4 or 8) on CHANNEL, on or off line. Repeatable."),
+        QStringLiteral("ADDR:CHANNEL:on|off") };
+    QCommandLineOption m_busy { QStringLiteral("busy"),
+        QStringLiteral("Channels used by other equipment, e.g. 3,7,50. Repeatable."),
+        QStringLiteral("LIST") };
+    QCommandLineOption m_latency { QStringLiteral("latency"),
+        QStringLiteral("Milliseconds before each reply (default 2)."), QStringLiteral("MS") };
+    QCommandLineOption m_searchTime { QStringLiteral("search-time"),
+        QStringLiteral("Milliseconds a channel search spreads its answer over, 0-5000 (default 2000)."),
+        QStringLiteral("MS") };
+    QCommandLineOption m_frameTimeout { QStringLiteral("frame-timeout"),
+        QStringLiteral("Milliseconds of silence that end an incomplete frame (default 500)."),
+        QStringLiteral("MS") };
+    QCommandLineOption m_out { QStringLiteral("out"),
+        QStringLiteral("Append printer N's data to DIR/printerN.bin."), QStringLiteral("DIR") };
+    QCommandLineOption m_link { QStringLiteral("link"),
+        QStringLiteral("Keep a symbolic link to the pty at PATH while running."), QStringLiteral("PATH") };
+    QCommandLineOption m_quiet { QStringLiteral("quiet"), QStringLiteral("Log nothing but the pty's path.") };
+
+    HostOptions m_options;
+    QString m_error;
+};

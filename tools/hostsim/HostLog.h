@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <map>
+
+class HostSimulator;
+class QIODevice;
+
+// Writes what the simulated module does, one line per event:
+//
+//     frame 13 [4] -> reply 01          arguments in decimal, reply in hex
+//     frame 16 -> no reply
+//     printer 3: 41 42                  print data delivered, in hex
+//     undelivered: 41 42                print data no printer took
+//     frame 11 [8 1] incomplete, dropped
+//     unknown code 2A after the preamble: the preamble is print data
+//     line speed 9600 bit/s
+//
+// The program sends one byte at a time, so print data arrives in many small
+// reads; a printer's data is gathered for dataBatchMs into one line, and
+// written out before the next frame line so the log keeps the stream's order.
+// Problems go to the error device.
+class HostLog : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int dataBatchMs = 50;
+
+    HostLog(QIODevice &out, QIODevice &err, QObject *parent = nullptr);
+    ~HostLog() override;
+
+    void watch(HostSimulator &simulator);
+
+    static QString hex(QByteArrayView bytes);
+    static QString frameLine(int code, QByteArrayView arguments, QByteArrayView reply);
+
+private:
+    static QString frameText(int code, QByteArrayView arguments);
+    // Printer 0 collects the undelivered data.
+    void takeData(int printer, const QByteArray &data);
+    void flushData();
+    void writeLine(const QString &line);
+
+    QIODevice &m_out;
+    QIODevice &m_err;
+    QTimer m_batchTimer;
+    std::map<int, QByteArray> m_data;
+};

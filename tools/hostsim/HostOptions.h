@@ -1,0 +1,32 @@
+#pragma once
+
+#include "hostsim/SlaveModule.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+// Everything the simulator is started with.
+struct HostOptions {
+    static constexpr int defaultChannel = 20;
+
+    // Printers 1-4 at addresses 1, 2, 4, 8, all on line on the given channel.
+    static QList<SlaveModule> defaultSlaves(int channel = defaultChannel);
+
+    int hostChannel = defaultChannel;
+    int hostBaudIndex = 2;
+    // Index i is printer i + 1.
+    QList<SlaveModule> slaves = defaultSlaves();
+    // Channels taken by other equipment: never reported free.
+    QSet<int> busyChannels;
+    int latencyMs = 2;
+    // A channel search spreads its answer bytes over this time.
+    int searchTimeMs = 2000;
+    // A frame (or the start of one) that stays incomplete this long is over.
+    int frameTimeoutMs = 500;
+    // Print data lands in outDir/printerN.bin when set.
+    QString outDir;
+    // A symbolic link kept pointing at the pty while the simulator runs.
+    QString linkPath;
+    bool quiet = false;
+};
