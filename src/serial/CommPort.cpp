@@ -165,7 +165,7 @@ int ioErrorNumber(QSerialPort::SerialPortError error)
     }
 }
 
-// The errors by which an open device tells that it is gone.
+// The errors by which an open device may tell that it is gone.
 bool isDeviceFailure(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ReadError || error == QSerialPort::WriteError
@@ -406,6 +406,13 @@ void CommPort::Private::handleError(QSerialPort::SerialPortError error)
     // burst into one report.
     if (m_state != DeviceState::Open || !isDeviceFailure(error))
         return;
+    // QSerialPort also reports a full OS output queue (EAGAIN from a write)
+    // as ResourceError. The device has gone only when it no longer answers;
+    // otherwise the bytes stay in QSerialPort's buffer for the event loop.
+    if (systemOutputQueue(m_serial.handle()) >= 0) {
+        m_serial.clearError();
+        return;
+    }
     const int number = ioErrorNumber(error);
     close();
     if (m_operationDepth > 0) {
