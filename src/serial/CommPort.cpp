@@ -1,7 +1,6 @@
 #include "serial/CommPort.h"
 
 #include <QMetaObject>
-#include <QStringList>
 
 #include <algorithm>
 #include <array>
