@@ -29,7 +29,6 @@ class HostModule : public QObject
 public:
     static constexpr int lastChannel = 124;
     static constexpr int lastBaudIndex = 3;
-    static constexpr int printerCount = 4;
 
     // 0 = 9600, 1 = 19200, 2 = 38400, 3 = 115200 bit/s.
     static int bitRate(int baudIndex);

@@ -1,0 +1,91 @@
+#include "hostsim/HostCommandLine.h"
+
+#include <QTest>
+
+class tst_HostCommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void defaults();
+    void options();
+    void wrongArguments_data();
+    void wrongArguments();
+};
+
+namespace {
+
+bool parse(HostCommandLine &commandLine, const QStringList &arguments)
+{
+    return commandLine.parse(QStringList { QStringLiteral("veltrin-hostsim") } + arguments);
+}
+
+} // namespace
+
+void tst_HostCommandLine::defaults()
+{
+    HostCommandLine commandLine;
+    QVERIFY(parse(commandLine, {}));
+    const HostOptions &options = commandLine.options();
+    QCOMPARE(options.hostChannel, 20);
+    QCOMPARE(options.hostBaudIndex, 2);
+    QCOMPARE(options.slaves,
+        (QList<SlaveModule> {
+            { 1, 20, true, 2 }, { 2, 20, true, 2 }, { 4, 20, true, 2 }, { 8, 20, true, 2 } }));
+    QVERIFY(options.busyChannels.isEmpty());
+    QCOMPARE(options.latencyMs, 2);
+    QCOMPARE(options.searchTimeMs, 2000);
+    QVERIFY(!options.quiet);
+}
+
+void tst_HostCommandLine::options()
+{
+    HostCommandLine commandLine;
+    QVERIFY(parse(commandLine,
+        { "--channel", "30", "--slave", "4:50:off", "--slave", "8:7:on", "--slave", "4:51:on", "--busy",
+            "3,7", "--busy", "50", "--latency", "0", "--search-time", "5000", "--frame-timeout", "20",
+            "--out", "/tmp/o", "--link", "/tmp/l", "--quiet" }));
+    const HostOptions &options = commandLine.options();
+    QCOMPARE(options.hostChannel, 30);
+    QCOMPARE(options.slaves,
+        (QList<SlaveModule> {
+            { 1, 30, true, 2 }, { 2, 30, true, 2 }, { 4, 51, true, 2 }, { 8, 7, true, 2 } }));
+    QCOMPARE(options.busyChannels, (QSet<int> { 3, 7, 50 }));
+    QCOMPARE(options.latencyMs, 0);
+    QCOMPARE(options.searchTimeMs, 5000);
+    QCOMPARE(options.frameTimeoutMs, 20);
+    QCOMPARE(options.outDir, QStringLiteral("/tmp/o"));
+    QCOMPARE(options.linkPath, QStringLiteral("/tmp/l"));
+    QVERIFY(options.quiet);
+}
+
+void tst_HostCommandLine::wrongArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("mentions");
+
+    QTest::newRow("channel 125") << QStringList { "--channel", "125" } << "--channel";
+    QTest::newRow("channel not a number") << QStringList { "--channel", "x" } << "--channel";
+    QTest::newRow("slave address 3") << QStringList { "--slave", "3:20:on" } << "3:20:on";
+    QTest::newRow("slave channel 200") << QStringList { "--slave", "1:200:on" } << "1:200:on";
+    QTest::newRow("slave state maybe") << QStringList { "--slave", "1:20:maybe" } << "1:20:maybe";
+    QTest::newRow("slave without state") << QStringList { "--slave", "1:20" } << "1:20";
+    QTest::newRow("busy with a gap") << QStringList { "--busy", "3,,7" } << "3,,7";
+    QTest::newRow("search time above 5000") << QStringList { "--search-time", "5001" } << "--search-time";
+    QTest::newRow("negative latency") << QStringList { "--latency", "-1" } << "--latency";
+    QTest::newRow("unknown option") << QStringList { "--colour" } << "colour";
+    QTest::newRow("stray argument") << QStringList { "extra" } << "extra";
+}
+
+void tst_HostCommandLine::wrongArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, mentions);
+
+    HostCommandLine commandLine;
+    QVERIFY(!parse(commandLine, arguments));
+    QVERIFY2(commandLine.errorText().contains(mentions), qPrintable(commandLine.errorText()));
+}
+
+QTEST_GUILESS_MAIN(tst_HostCommandLine)
+#include "tst_hostcommandline.moc"
