@@ -30,6 +30,8 @@ public:
     void appendReceived(QByteArrayView bytes) override;
 
 private:
+    void forgetViewer();
+
     QWidget *m_owner;
     UserChannels &m_channels;
     QPointer<FrmReceiveShow> m_viewer;

@@ -1,0 +1,150 @@
+#include "viewer/FrmReceiveShow.h"
+
+#include "ui_FrmReceiveShow.h"
+
+#include "app/UserChannels.h"
+#include "viewer/NotationConverter.h"
+#include "viewer/ReceivedTextView.h"
+
+#include <QCloseEvent>
+
+namespace {
+
+// The anchoring table of Form_Resize works on the window's outer size, and
+// was drawn for a frame 245 twips wider and 400 twips taller than the client
+// area (that puts the text box exactly where the form has it). Qt learns a
+// window's real frame from the window manager only once it is shown, and a
+// hidden viewer has none, so the outer size is the client size plus that
+// frame.
+constexpr int frameWidthTwips = 245;
+constexpr int frameHeightTwips = 400;
+
+int toPixels(int twips)
+{
+    return qRound(double(twips) / FrmReceiveShow::TwipsPerPixel);
+}
+
+} // namespace
+
+FrmReceiveShow::FrmReceiveShow(UserChannels &channels, QWidget *owner)
+    : QWidget(owner, Qt::Window)
+    , m_channels(channels)
+    , m_ui(std::make_unique<Ui::frmReceiveShow>())
+{
+    m_ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_ui->Option1, &QRadioButton::clicked, this, &FrmReceiveShow::Option1_Click);
+    connect(m_ui->Option2, &QRadioButton::clicked, this, &FrmReceiveShow::Option2_Click);
+    connect(m_ui->Option3, &QRadioButton::clicked, this, &FrmReceiveShow::Option3_Click);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &FrmReceiveShow::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &FrmReceiveShow::Command2_Click);
+    Form_Load();
+}
+
+FrmReceiveShow::~FrmReceiveShow() = default;
+
+void FrmReceiveShow::appendReceived(QByteArrayView bytes)
+{
+    m_ui->RichTextBox1->appendTokens(bytes, m_viewerHexMode);
+}
+
+QString FrmReceiveShow::text() const
+{
+    return m_ui->RichTextBox1->text();
+}
+
+ReceivedTextView &FrmReceiveShow::textView() const
+{
+    return *m_ui->RichTextBox1;
+}
+
+void FrmReceiveShow::rxChangeDIS()
+{
+    if (m_prevDisplayMode == m_displayMode)
+        return;
+    const NotationConverter::Result result = NotationConverter::convert(
+        ViewerNotation(m_prevDisplayMode), ViewerNotation(m_displayMode), m_ui->RichTextBox1->text());
+    m_ui->RichTextBox1->setText(result.text);
+    if (result.failed)
+        m_channels.ShowTip(QStringLiteral("类型不匹配！"), 0);
+}
+
+void FrmReceiveShow::Option1_Click()
+{
+    selectNotation(0, false);
+}
+
+void FrmReceiveShow::Option2_Click()
+{
+    selectNotation(1, false);
+}
+
+void FrmReceiveShow::Option3_Click()
+{
+    selectNotation(2, true);
+}
+
+void FrmReceiveShow::Command1_Click()
+{
+    close();
+}
+
+void FrmReceiveShow::Command2_Click()
+{
+    m_ui->RichTextBox1->clear();
+}
+
+void FrmReceiveShow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmReceiveShow::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT unloaded();
+}
+
+void FrmReceiveShow::Form_Load()
+{
+    m_ui->RichTextBox1->clear();
+    m_displayMode = 2;
+    m_ui->Option3->setChecked(true);
+    m_viewerHexMode = true;
+    m_loadWidth = qint16(outerWidthTwips());
+    m_loadHeight = qint16(outerHeightTwips());
+}
+
+// Below the load size nothing moves: the text box never gets smaller than it
+// was designed and the frame and buttons keep their places.
+void FrmReceiveShow::Form_Resize()
+{
+    const int W = outerWidthTwips();
+    const int H = outerHeightTwips();
+    if (H < m_loadHeight || W < m_loadWidth)
+        return;
+    m_ui->RichTextBox1->resize(toPixels(W - 500), toPixels(H - 1300));
+    m_ui->Frame1->move(toPixels(W - 5200), toPixels(H - 1100));
+    m_ui->Command2->move(toPixels(W - 2200), toPixels(H - 1000));
+    m_ui->Command1->move(toPixels(W - 1200), toPixels(H - 1000));
+}
+
+void FrmReceiveShow::selectNotation(qint16 mode, bool hex)
+{
+    m_viewerHexMode = hex;
+    m_prevDisplayMode = m_displayMode;
+    m_displayMode = mode;
+    rxChangeDIS();
+}
+
+int FrmReceiveShow::outerWidthTwips() const
+{
+    return width() * TwipsPerPixel + frameWidthTwips;
+}
+
+int FrmReceiveShow::outerHeightTwips() const
+{
+    return height() * TwipsPerPixel + frameHeightTwips;
+}

@@ -1,0 +1,124 @@
+#include "viewer/WrappedRows.h"
+
+#include "viewer/GbkCodec.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint32 unmeasured = -1;
+
+} // namespace
+
+WrappedRows::WrappedRows(const QFont &font)
+    : m_metrics(font)
+    , m_advances(0x10000, unmeasured)
+{
+    clear();
+}
+
+void WrappedRows::setFont(const QFont &font)
+{
+    m_metrics = QFontMetricsF(font);
+    std::fill(m_advances.begin(), m_advances.end(), unmeasured);
+    clear();
+}
+
+void WrappedRows::setWidth(int pixels)
+{
+    if (pixels == m_width)
+        return;
+    m_width = pixels;
+    clear();
+}
+
+void WrappedRows::clear()
+{
+    m_starts.assign(1, 0);
+    m_laidOut = 0;
+    m_rowAdvance = 0;
+    m_breakAfter = -1;
+    m_advanceAtBreak = 0;
+}
+
+void WrappedRows::extend(QStringView text)
+{
+    const qint64 available = qint64(m_width) * 64;
+    for (qsizetype pos = m_laidOut; pos < text.size(); ++pos) {
+        const QChar ch = text[pos];
+        if (ch == u'\n' && pos > 0 && text[pos - 1] == u'\r') {
+            // The row the carriage return began starts after the line feed.
+            m_starts.back() = pos + 1;
+            continue;
+        }
+        if (isLineBreak(ch)) {
+            startRow(pos + 1);
+            continue;
+        }
+        const qint64 w = advance(ch);
+        if (ch == u' ') {
+            // Blanks may hang past the edge; the row can break after them.
+            m_rowAdvance += w;
+            m_breakAfter = pos + 1;
+            m_advanceAtBreak = m_rowAdvance;
+            continue;
+        }
+        if (m_rowAdvance + w > available && pos > m_starts.back()) {
+            if (m_breakAfter > m_starts.back()) {
+                m_starts.push_back(m_breakAfter);
+                m_rowAdvance -= m_advanceAtBreak;
+                m_breakAfter = -1;
+            }
+            // A run without blanks longer than a row breaks where it must.
+            if (m_rowAdvance + w > available && pos > m_starts.back())
+                startRow(pos);
+        }
+        m_rowAdvance += w;
+    }
+    m_laidOut = text.size();
+}
+
+qsizetype WrappedRows::rowOf(qsizetype position) const
+{
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), position);
+    return std::max<qsizetype>(0, after - m_starts.begin() - 1);
+}
+
+qint32 WrappedRows::advance(QChar ch)
+{
+    qint32 &known = m_advances[ch.unicode()];
+    if (known == unmeasured) {
+        const QChar shown = shownAs(ch);
+        // Measured as a string so that characters the font lacks are measured
+        // in the fallback font they are drawn with (CJK is about twice as wide).
+        known = shown.isNull() ? 0 : qRound(m_metrics.horizontalAdvance(QString(shown)) * 64);
+    }
+    return known;
+}
+
+QChar WrappedRows::shownAs(QChar ch)
+{
+    if (isLineBreak(ch))
+        return QChar();
+    if (ch.unicode() < 0x20)
+        return QChar(0x2400 + ch.unicode()); // the control pictures
+    if (ch.unicode() == 0x7F)
+        return QChar(0x2421);
+    if (GbkCodec::isLoneByte(ch))
+        return QChar::ReplacementCharacter;
+    return ch;
+}
+
+qsizetype WrappedRows::allocatedBytes() const
+{
+    return qsizetype(m_starts.capacity() * sizeof(qsizetype) + m_advances.capacity() * sizeof(qint32));
+}
+
+void WrappedRows::startRow(qsizetype position)
+{
+    m_starts.push_back(position);
+    m_rowAdvance = 0;
+    m_breakAfter = -1;
+}

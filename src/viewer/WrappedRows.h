@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QStringView>
+
+#include <vector>
+
+// Where the viewer's text, one logical line without end, breaks into rows at
+// a given width. Rows break after a blank where one is at hand and between
+// any two characters otherwise; a carriage return, a line feed or the pair
+// of them ends a row. Appended text is laid out from where the last layout
+// stopped, so each character costs constant time however long the text is;
+// a new width or font lays the whole text out again.
+//
+// Advances are kept in 1/64 pixel so that sums are exact.
+class WrappedRows
+{
+public:
+    explicit WrappedRows(const QFont &font);
+
+    void setFont(const QFont &font);
+    int width() const { return m_width; }
+    // A new width drops the rows; extend() lays the text out again.
+    void setWidth(int pixels);
+    void clear();
+
+    // Lays out the characters of text after those laid out already.
+    void extend(QStringView text);
+
+    qsizetype rowCount() const { return qsizetype(m_starts.size()); }
+    qsizetype rowStart(qsizetype row) const { return m_starts[size_t(row)]; }
+    qsizetype rowEnd(qsizetype row, qsizetype textSize) const
+    {
+        return row + 1 < rowCount() ? m_starts[size_t(row + 1)] : textSize;
+    }
+    qsizetype rowOf(qsizetype position) const;
+
+    // The advance of ch as drawn, in 1/64 pixel.
+    qint32 advance(QChar ch);
+    // What the view draws for ch; a null character for the line breaks,
+    // which are not drawn.
+    static QChar shownAs(QChar ch);
+    static bool isLineBreak(QChar ch) { return ch == u'\r' || ch == u'\n'; }
+
+    qsizetype allocatedBytes() const;
+
+private:
+    void startRow(qsizetype position);
+
+    QFontMetricsF m_metrics;
+    std::vector<qint32> m_advances;
+    int m_width = 0;
+    std::vector<qsizetype> m_starts;
+    qsizetype m_laidOut = 0;
+    // The current (last) row: its advance so far, and the position after its
+    // latest blank with the advance up to there.
+    qint64 m_rowAdvance = 0;
+    qsizetype m_breakAfter = -1;
+    qint64 m_advanceAtBreak = 0;
+};
