@@ -1,0 +1,127 @@
+#include "RecordingUserChannels.h"
+#include "SerialFixture.h"
+#include "notation/SendTextParser.h"
+#include "serial/CommPort.h"
+#include "serial/Transmitter.h"
+
+#include <QTest>
+
+namespace {
+
+const QString done = QStringLiteral("数据发送完成");
+
+} // namespace
+
+class tst_SendTextParser : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void convertedTextGoesOnTheWire_data();
+    void convertedTextGoesOnTheWire();
+    void nothingToSendStillCompletes();
+    void errorShowsOneTipAndSendsNothing_data();
+    void errorShowsOneTipAndSendsNothing();
+    void notationCarriesOverToTheNextSend();
+
+private:
+    std::unique_ptr<PtyPort> m_pty;
+    std::unique_ptr<CommPort> m_port;
+    RecordingUserChannels m_channels;
+    std::unique_ptr<Transmitter> m_transmitter;
+    std::unique_ptr<SendTextParser> m_parser;
+};
+
+void tst_SendTextParser::init()
+{
+    m_pty = std::make_unique<PtyPort>(1);
+    QVERIFY(m_pty->pty.isValid());
+    m_port = std::make_unique<CommPort>();
+    QCOMPARE(m_port->setPortNumber(1), 0);
+    QCOMPARE(m_port->setHandshaking(0), 0);
+    m_channels.clear();
+    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
+    m_parser = std::make_unique<SendTextParser>(*m_transmitter, m_channels);
+}
+
+void tst_SendTextParser::cleanup()
+{
+    m_parser.reset();
+    m_transmitter.reset();
+    m_port.reset();
+    m_pty.reset();
+}
+
+void tst_SendTextParser::convertedTextGoesOnTheWire_data()
+{
+    QTest::addColumn<qint16>("mode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::newRow("decimal") << qint16(0) << "27 64 13 10" << QByteArray("1b 40 0d 0a");
+    QTest::newRow("ascii with mnemonic and double byte")
+        << qint16(2) << "A SP esc 中" << QByteArray("41 20 1b d6 d0");
+    QTest::newRow("text with a comment and a switch to decimal")
+        << qint16(3) << "see //this #TEN 65" << QByteArray("73 65 65 20 41");
+}
+
+void tst_SendTextParser::convertedTextGoesOnTheWire()
+{
+    QFETCH(qint16, mode);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, wire);
+    m_parser->DataMode = mode;
+    m_parser->ParseSendText(text);
+    QCOMPARE(m_pty->pty.readMaster().toHex(' '), wire);
+    QCOMPARE(m_channels.statusTexts, QStringList { done });
+    QCOMPARE(m_channels.boxes.size(), 0);
+}
+
+void tst_SendTextParser::nothingToSendStillCompletes()
+{
+    m_parser->ParseSendText(QStringLiteral("#HEX //"));
+    QCOMPARE(m_pty->pty.readMaster(), QByteArray());
+    QCOMPARE(m_channels.statusTexts, QStringList { done });
+    QVERIFY2(m_port->portOpen(), "the transmission opened the port although it had no byte to write");
+    QCOMPARE(m_parser->DataMode, qint16(1));
+}
+
+void tst_SendTextParser::errorShowsOneTipAndSendsNothing_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<qint16>("modeAfter");
+    QTest::newRow("mixed-case directive")
+        << "#Hex 10" << QStringLiteral("类型不匹配，应为数据，范围：0-255") << qint16(0);
+    QTest::newRow("error after valid tokens") << "1 2 3 256" << QStringLiteral("类型不匹配！") << qint16(0);
+    QTest::newRow("directive before the error stays")
+        << "#HEX 1B #ASC AB" << QStringLiteral("输入错误，输入应为ASCII码字符！") << qint16(2);
+}
+
+void tst_SendTextParser::errorShowsOneTipAndSendsNothing()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, tip);
+    QFETCH(qint16, modeAfter);
+    m_parser->ParseSendText(text);
+    QCOMPARE(m_channels.tips(), QStringList { tip });
+    QCOMPARE(m_channels.boxes.constFirst().style, UserChannels::InformationIcon);
+    QCOMPARE(m_channels.statusTexts, QStringList());
+    QCOMPARE(m_parser->DataMode, modeAfter);
+    QVERIFY2(!m_port->portOpen(), "a failed parse must not even open the port");
+    QCOMPARE(m_pty->pty.readMaster(), QByteArray());
+}
+
+void tst_SendTextParser::notationCarriesOverToTheNextSend()
+{
+    m_parser->ParseSendText(QStringLiteral("#HEX 1B"));
+    m_parser->ParseSendText(QStringLiteral("40"));
+    QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("1b 40"));
+    QCOMPARE(m_channels.statusTexts, QStringList({ done, done }));
+    QCOMPARE(m_parser->DataMode, qint16(1));
+}
+
+QTEST_GUILESS_MAIN(tst_SendTextParser)
+#include "tst_sendtextparser.moc"
