@@ -222,8 +222,9 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("messageStart");
     QTest::newRow("empty file") << QByteArray() << QStringLiteral("文件是空的");
-    QTest::newRow("not GBK") << QByteArray("\xff\xfe\x41\x00", 4)
-                             << QStringLiteral("文件内容不是有效的GBK文本");
+    QTest::newRow("lead byte without a trail byte") << QByteArray("A\x81\x20"
+                                                                  "B",
+        4) << QStringLiteral("文件内容不是有效的GBK文本");
     QTest::newRow("cut inside a character")
         << QByteArray("AB\xd6", 3) << QStringLiteral("文件内容不是有效的GBK文本");
     QTest::newRow("tens of MB") << QByteArray(20 * 1024 * 1024, 'a') << QStringLiteral("文件太大");
