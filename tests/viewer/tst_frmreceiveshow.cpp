@@ -1,0 +1,301 @@
+#include "RecordingUserChannels.h"
+#include "viewer/FrmReceiveShow.h"
+#include "viewer/ReceiveViewerHost.h"
+#include "viewer/ReceivedTextView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+class tst_FrmReceiveShow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void loadsEmptyInHex();
+    void optionClicksConvertTheWholeText();
+    void clickingTheSelectedOptionChangesNothing();
+    void failedConversionKeepsWhatWasConverted();
+    void emptyTextOutOfTxtFails();
+    void bytesArrivingInTxtAreDecimal();
+    void clearKeepsTheNotation();
+    void exitUnloadsAndTheNextByteReloadsHidden();
+    void bytesBeforeTheFirstShowAreThere();
+    void showingTwiceGivesTheSameInstance();
+    void enlargingMovesWithTheCorner();
+    void shrinkingBelowTheLoadSizeMovesNothing();
+    void selectionIsCopied();
+    void megabyteArrivesWhole();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        T *widget = m_host->viewer().findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    void click(const char *name) const { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    QString text() const { return m_host->viewer().text(); }
+    QList<QRect> controlGeometries() const;
+
+    RecordingUserChannels m_channels;
+    std::unique_ptr<ReceiveViewerHost> m_host;
+};
+
+void tst_FrmReceiveShow::init()
+{
+    m_channels.clear();
+    m_host = std::make_unique<ReceiveViewerHost>(nullptr, m_channels);
+}
+
+void tst_FrmReceiveShow::cleanup()
+{
+    m_host.reset();
+}
+
+QList<QRect> tst_FrmReceiveShow::controlGeometries() const
+{
+    return { child<QWidget>("RichTextBox1")->geometry(), child<QWidget>("Frame1")->geometry(),
+        child<QWidget>("Command2")->geometry(), child<QWidget>("Command1")->geometry() };
+}
+
+void tst_FrmReceiveShow::loadsEmptyInHex()
+{
+    FrmReceiveShow &viewer = m_host->viewer();
+    QCOMPARE(viewer.objectName(), QStringLiteral("frmReceiveShow"));
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("接收查看"));
+    QVERIFY(!viewer.isVisible());
+    QVERIFY(text().isEmpty());
+    QVERIFY(viewer.ViewerHexMode());
+    QCOMPARE(viewer.DisplayMode(), 2);
+    QVERIFY(child<QRadioButton>("Option3")->isChecked());
+    QCOMPARE(child<QRadioButton>("Option1")->text(), QStringLiteral("Txt"));
+    QCOMPARE(child<QRadioButton>("Option2")->text(), QStringLiteral("Ten"));
+    QCOMPARE(child<QPushButton>("Command2")->text(), QStringLiteral("清空"));
+    QCOMPARE(child<QPushButton>("Command1")->text(), QStringLiteral("退出"));
+    QCOMPARE(child<QWidget>("RichTextBox1")->toolTip(), QStringLiteral("接收串口返回来的数据"));
+    QCOMPARE(child<QGroupBox>("Frame1")->toolTip(),
+        QStringLiteral("进制显示选择，TXT为文本显示，Ten为十进制显示，Hex为十六进制显示"));
+    // Client 5070 x 3195 twips, the frame of the layout table added.
+    QCOMPARE(viewer.size(), QSize(338, 213));
+    QCOMPARE(viewer.LoadWidth(), 5070 + 245);
+    QCOMPARE(viewer.LoadHeight(), 3195 + 400);
+}
+
+void tst_FrmReceiveShow::optionClicksConvertTheWholeText()
+{
+    m_host->appendReceived(QByteArray::fromHex("B0A141"));
+    QCOMPARE(text(), QStringLiteral("B0 A1 41 "));
+    click("Option1");
+    QCOMPARE(text(), QStringLiteral("啊A"));
+    QVERIFY(!m_host->viewer().ViewerHexMode());
+    QCOMPARE(m_host->viewer().DisplayMode(), 0);
+    QCOMPARE(m_host->viewer().PrevDisplayMode(), 2);
+    click("Option2");
+    QCOMPARE(text(), QStringLiteral("176 161 65 "));
+    QVERIFY(!m_host->viewer().ViewerHexMode());
+    click("Option3");
+    QCOMPARE(text(), QStringLiteral("B0 A1 41 "));
+    QVERIFY(m_host->viewer().ViewerHexMode());
+    QVERIFY(m_channels.boxes.isEmpty());
+}
+
+void tst_FrmReceiveShow::clickingTheSelectedOptionChangesNothing()
+{
+    m_host->appendReceived(QByteArray::fromHex("4142"));
+    click("Option3");
+    QCOMPARE(text(), QStringLiteral("41 42 "));
+    QCOMPARE(m_host->viewer().PrevDisplayMode(), 2);
+    QVERIFY(m_channels.boxes.isEmpty());
+}
+
+void tst_FrmReceiveShow::failedConversionKeepsWhatWasConverted()
+{
+    click("Option2");
+    m_host->appendReceived(QByteArray::fromHex("41B0"));
+    QCOMPARE(text(), QStringLiteral("65 176 "));
+    click("Option1");
+    QCOMPARE(text(), QStringLiteral("A"));
+    QCOMPARE(m_channels.tips(), QStringList { QStringLiteral("类型不匹配！") });
+    QCOMPARE(m_channels.boxes.first().style, UserChannels::InformationIcon);
+    QCOMPARE(m_host->viewer().DisplayMode(), 0);
+    QCOMPARE(m_host->viewer().PrevDisplayMode(), 1);
+}
+
+void tst_FrmReceiveShow::emptyTextOutOfTxtFails()
+{
+    click("Option1");
+    QVERIFY(m_channels.boxes.isEmpty());
+    click("Option2");
+    QVERIFY(text().isEmpty());
+    QCOMPARE(m_channels.tips(), QStringList { QStringLiteral("类型不匹配！") });
+    QCOMPARE(m_host->viewer().DisplayMode(), 1);
+}
+
+void tst_FrmReceiveShow::bytesArrivingInTxtAreDecimal()
+{
+    m_host->appendReceived(QByteArray("A"));
+    click("Option1");
+    m_host->appendReceived(QByteArray("A"));
+    QCOMPARE(text(), QStringLiteral("A65 "));
+    click("Option3");
+    QCOMPARE(text(), QStringLiteral("41 36 35 20 "));
+}
+
+void tst_FrmReceiveShow::clearKeepsTheNotation()
+{
+    m_host->appendReceived(QByteArray::fromHex("0A"));
+    click("Option2");
+    click("Command2");
+    QVERIFY(text().isEmpty());
+    QCOMPARE(m_host->viewer().DisplayMode(), 1);
+    m_host->appendReceived(QByteArray::fromHex("0A"));
+    QCOMPARE(text(), QStringLiteral("10 "));
+}
+
+void tst_FrmReceiveShow::exitUnloadsAndTheNextByteReloadsHidden()
+{
+    m_host->showViewer();
+    QPointer<FrmReceiveShow> closed = &m_host->viewer();
+    closed->setWindowTitle(QStringLiteral("以下显示为可用信道,以十六进制显示"));
+    m_host->appendReceived(QByteArray::fromHex("41"));
+    click("Option2");
+    click("Command1");
+    QVERIFY(!m_host->isLoaded());
+
+    m_host->appendReceived(QByteArray::fromHex("0A"));
+    QVERIFY(m_host->isLoaded());
+    FrmReceiveShow &fresh = m_host->viewer();
+    QVERIFY(&fresh != closed.data());
+    QVERIFY(!fresh.isVisible());
+    QCOMPARE(fresh.text(), QStringLiteral("0A "));
+    QCOMPARE(fresh.windowTitle(), QStringLiteral("接收查看"));
+    QVERIFY(fresh.ViewerHexMode());
+    QTRY_VERIFY(closed.isNull());
+}
+
+void tst_FrmReceiveShow::bytesBeforeTheFirstShowAreThere()
+{
+    m_host->appendReceived(QByteArray::fromHex("16060A"));
+    m_host->appendReceived(QByteArray::fromHex("FF"));
+    QVERIFY(!m_host->viewer().isVisible());
+    m_host->showViewer();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_host->viewer()));
+    QCOMPARE(text(), QStringLiteral("16 06 0A FF "));
+    QCOMPARE(m_host->viewer().textView().rowCount(), 1);
+}
+
+void tst_FrmReceiveShow::showingTwiceGivesTheSameInstance()
+{
+    m_host->showViewer();
+    FrmReceiveShow *first = &m_host->viewer();
+    m_host->showViewer();
+    QCOMPARE(&m_host->viewer(), first);
+    QVERIFY(first->isVisible());
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                 [](QWidget *w) { return w->objectName() == QStringLiteral("frmReceiveShow"); }),
+        1);
+}
+
+void tst_FrmReceiveShow::enlargingMovesWithTheCorner()
+{
+    m_host->showViewer();
+    FrmReceiveShow &viewer = m_host->viewer();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QList<QRect> atLoad = controlGeometries();
+    QCOMPARE(atLoad.first(), QRect(8, 8, 321, 153));
+
+    viewer.resize(viewer.size() + QSize(40, 40)); // 600 twips each way
+    const QList<QRect> enlarged = controlGeometries();
+    QCOMPARE(enlarged[0], atLoad[0].adjusted(0, 0, 40, 40));
+    for (int i = 1; i < enlarged.size(); ++i)
+        QCOMPARE(enlarged[i], atLoad[i].translated(40, 40));
+}
+
+void tst_FrmReceiveShow::shrinkingBelowTheLoadSizeMovesNothing()
+{
+    m_host->showViewer();
+    FrmReceiveShow &viewer = m_host->viewer();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QList<QRect> atLoad = controlGeometries();
+    viewer.resize(viewer.size() - QSize(40, 20));
+    QCOMPARE(controlGeometries(), atLoad);
+    viewer.resize(viewer.size() + QSize(80, 0)); // wider, still too low
+    QCOMPARE(controlGeometries(), atLoad);
+}
+
+void tst_FrmReceiveShow::selectionIsCopied()
+{
+    m_host->appendReceived(QByteArray::fromHex("414243"));
+    m_host->showViewer();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_host->viewer()));
+    ReceivedTextView &view = m_host->viewer().textView();
+    QWidget *surface = view.viewport();
+    const qreal advance = QFontMetricsF(view.font()).horizontalAdvance(QLatin1Char('0'));
+    const int row = view.fontMetrics().lineSpacing() / 2;
+    const auto charAt = [&](int index) { return QPoint(2 + qRound(advance * index) + 1, row); };
+
+    QTest::mouseClick(surface, Qt::LeftButton, {}, charAt(3));
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier, charAt(8));
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("42 43"));
+
+    QTest::mousePress(surface, Qt::LeftButton, {}, charAt(0));
+    QTest::mouseMove(surface, charAt(2));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, charAt(2));
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("41"));
+
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("41 42 43 "));
+
+    // A byte that is no character on its own is copied as it is drawn.
+    m_host->appendReceived(QByteArray::fromHex("81"));
+    click("Option1");
+    view.selectAll();
+    view.copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ABC\uFFFD"));
+}
+
+void tst_FrmReceiveShow::megabyteArrivesWhole()
+{
+    QByteArray bytes(1 << 20, Qt::Uninitialized);
+    QRandomGenerator random(20240601);
+    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    m_host->showViewer();
+    QString decimal;
+    for (qsizetype sent = 0, chunk = 0; sent < bytes.size(); ++chunk) {
+        const qsizetype size = std::min<qsizetype>(1 + random.bounded(700), bytes.size() - sent);
+        m_host->appendReceived(QByteArrayView(bytes).sliced(sent, size));
+        sent += size;
+        if (chunk % 64 == 0)
+            QTest::qWait(0);
+    }
+    for (char byte : std::as_const(bytes))
+        decimal += QString::number(uchar(byte)) + u' ';
+    const QString hex = QString::fromLatin1(bytes.toHex(' ').toUpper() + ' ');
+    QCOMPARE(text().size(), hex.size());
+    QVERIFY(text() == hex);
+
+    click("Option2");
+    QVERIFY(text() == decimal);
+    click("Option3");
+    QVERIFY(text() == hex);
+    click("Option1");
+    click("Option3");
+    QVERIFY(text() == hex);
+    QVERIFY(m_channels.boxes.isEmpty());
+}
+
+QTEST_MAIN(tst_FrmReceiveShow)
+#include "tst_frmreceiveshow.moc"

@@ -1,0 +1,164 @@
+#include "viewer/ReceivedTextView.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+constexpr int margin = 2;
+
+} // namespace
+
+class tst_ReceivedTextView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void rowsBreakAfterBlanksAndAreFull();
+    void appendingLaysOutLikeTheWholeText();
+    void resizingLaysOutAgain();
+    void runsWithoutBlanksBreakAnywhere();
+    void wideCharactersTakeTheirWidth();
+    void lineBreaksEndRows();
+    void followsTheEndOnlyWhenAtTheEnd();
+
+private:
+    QList<qsizetype> rows();
+    qreal rowWidth(qsizetype row, bool withTrailingBlanks);
+    qreal available() const { return m_view->viewport()->width() - 2 * margin; }
+    void append(const QByteArray &bytes, int chunk);
+
+    std::unique_ptr<ReceivedTextView> m_view;
+};
+
+void tst_ReceivedTextView::init()
+{
+    m_view = std::make_unique<ReceivedTextView>();
+    m_view->resize(321, 153);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+}
+
+void tst_ReceivedTextView::cleanup()
+{
+    m_view.reset();
+}
+
+QList<qsizetype> tst_ReceivedTextView::rows()
+{
+    QList<qsizetype> starts;
+    for (qsizetype row = 0; row < m_view->rowCount(); ++row)
+        starts.append(m_view->rowStart(row));
+    return starts;
+}
+
+qreal tst_ReceivedTextView::rowWidth(qsizetype row, bool withTrailingBlanks)
+{
+    const qsizetype start = m_view->rowStart(row);
+    qsizetype end = row + 1 < m_view->rowCount() ? m_view->rowStart(row + 1) : m_view->text().size();
+    while (!withTrailingBlanks && end > start && m_view->text()[end - 1] == u' ')
+        --end;
+    const QFontMetricsF metrics(m_view->font());
+    qreal width = 0;
+    for (qsizetype i = start; i < end; ++i)
+        width += metrics.horizontalAdvance(QString(m_view->text()[i]));
+    return width;
+}
+
+void tst_ReceivedTextView::append(const QByteArray &bytes, int chunk)
+{
+    for (qsizetype sent = 0; sent < bytes.size(); sent += chunk)
+        m_view->appendTokens(
+            QByteArrayView(bytes).sliced(sent, std::min<qsizetype>(chunk, bytes.size() - sent)), true);
+}
+
+void tst_ReceivedTextView::rowsBreakAfterBlanksAndAreFull()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 2000; ++i)
+        bytes.append(char(i));
+    append(bytes, 37);
+    const QList<qsizetype> starts = rows();
+    QVERIFY(starts.size() > 10);
+    const qreal token = QFontMetricsF(m_view->font()).horizontalAdvance(QStringLiteral("00"));
+    for (qsizetype row = 0; row < starts.size(); ++row) {
+        QCOMPARE(starts[row] % 3, 0); // tokens are never split
+        QVERIFY(rowWidth(row, false) <= available() + 0.01);
+        if (row + 1 < starts.size())
+            QVERIFY2(rowWidth(row, true) + token > available(), "the next token would have fitted");
+    }
+}
+
+void tst_ReceivedTextView::appendingLaysOutLikeTheWholeText()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes.append(char(i * 13));
+    for (int chunk : { 1, 7, 512 }) {
+        m_view->clear();
+        append(bytes, chunk);
+        QTest::qWait(2 * ReceivedTextView::RefreshIntervalMs);
+        const QList<qsizetype> incremental = rows();
+        const QString whole = m_view->text();
+        m_view->setText(whole);
+        QCOMPARE(rows(), incremental);
+    }
+}
+
+void tst_ReceivedTextView::resizingLaysOutAgain()
+{
+    m_view->setText(QString(3000, u'A').replace(5, 1, u' '));
+    const qsizetype narrow = m_view->rowCount();
+    m_view->resize(641, 153);
+    QVERIFY(m_view->rowCount() < narrow);
+    const QList<qsizetype> resized = rows();
+    m_view->setText(m_view->text());
+    QCOMPARE(rows(), resized);
+}
+
+void tst_ReceivedTextView::runsWithoutBlanksBreakAnywhere()
+{
+    m_view->setText(QString(1000, u'7'));
+    const qreal advance = QFontMetricsF(m_view->font()).horizontalAdvance(QLatin1Char('7'));
+    const qsizetype perRow = qsizetype(available() / advance);
+    QCOMPARE(m_view->rowStart(1), perRow);
+    QCOMPARE(m_view->rowCount(), (1000 + perRow - 1) / perRow);
+}
+
+void tst_ReceivedTextView::wideCharactersTakeTheirWidth()
+{
+    const QFontMetricsF metrics(m_view->font());
+    const qreal wide = metrics.horizontalAdvance(QStringLiteral("中"));
+    QVERIFY(wide > metrics.horizontalAdvance(QLatin1Char('0')) * 1.5);
+    m_view->setText(QString(400, QChar(0x4E2D)));
+    QCOMPARE(m_view->rowStart(1), qsizetype(available() / wide));
+    for (qsizetype row = 0; row < m_view->rowCount(); ++row)
+        QVERIFY(rowWidth(row, true) <= available() + 0.01);
+}
+
+void tst_ReceivedTextView::lineBreaksEndRows()
+{
+    m_view->setText(QStringLiteral("ab\r\ncd\ref\ngh"));
+    QCOMPARE(rows(), (QList<qsizetype> { 0, 4, 7, 10 }));
+}
+
+void tst_ReceivedTextView::followsTheEndOnlyWhenAtTheEnd()
+{
+    QScrollBar *bar = m_view->verticalScrollBar();
+    append(QByteArray(3000, 'x'), 100);
+    QTRY_VERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(m_view->firstVisibleRow(), m_view->rowCount() - bar->pageStep());
+
+    bar->setValue(3);
+    append(QByteArray(3000, 'y'), 100);
+    const int before = bar->maximum();
+    QTRY_VERIFY(bar->maximum() > before);
+    QCOMPARE(bar->value(), 3);
+}
+
+QTEST_MAIN(tst_ReceivedTextView)
+#include "tst_receivedtextview.moc"
