@@ -20,7 +20,6 @@ public:
     explicit WrappedRows(const QFont &font);
 
     void setFont(const QFont &font);
-    int width() const { return m_width; }
     // A new width drops the rows; extend() lays the text out again.
     void setWidth(int pixels);
     void clear();
