@@ -2,6 +2,7 @@
 // bare write() + tcdrain() on the same kind of device. A thread empties the
 // master so that the slave never blocks.
 
+#include "MasterDrain.h"
 #include "PtyPair.h"
 #include "serial/CommPort.h"
 
@@ -9,49 +10,15 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 
-#include <atomic>
 #include <fcntl.h>
 #include <functional>
 #include <poll.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr int byteCount = 200000;
-
-class MasterDrain
-{
-public:
-    explicit MasterDrain(int master)
-        : m_thread([this, master] { run(master); })
-    { }
-    ~MasterDrain()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    long long drained() const { return m_drained; }
-
-private:
-    void run(int master)
-    {
-        char buffer[65536];
-        while (!m_stop) {
-            pollfd p { master, POLLIN, 0 };
-            if (::poll(&p, 1, 10) > 0) {
-                const ssize_t n = ::read(master, buffer, sizeof buffer);
-                if (n > 0)
-                    m_drained += n;
-            }
-        }
-    }
-
-    std::atomic<bool> m_stop = false;
-    std::atomic<long long> m_drained = 0;
-    std::thread m_thread;
-};
 
 double nsPerByte(const std::function<void(char)> &sendOne)
 {

@@ -3,6 +3,7 @@
 // of one-byte write() + tcdrain() on the same pty in the same run. A thread
 // empties the master so that the slave never fills up.
 
+#include "MasterDrain.h"
 #include "PtyPair.h"
 #include "RecordingUserChannels.h"
 #include "serial/CommPort.h"
@@ -13,44 +14,15 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <atomic>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr int bytesPerRun = 20000;
 constexpr int runs = 11;
-
-class MasterDrain
-{
-public:
-    explicit MasterDrain(int master)
-        : m_thread([this, master] { run(master); })
-    { }
-    ~MasterDrain()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-
-private:
-    void run(int master)
-    {
-        char buffer[65536];
-        while (!m_stop) {
-            pollfd p { master, POLLIN, 0 };
-            if (::poll(&p, 1, 10) > 0 && ::read(master, buffer, sizeof buffer) < 0)
-                return;
-        }
-    }
-
-    std::atomic<bool> m_stop = false;
-    std::thread m_thread;
-};
 
 double median(std::vector<double> values)
 {
