@@ -1,0 +1,213 @@
+#include "RecordingProcessLauncher.h"
+#include "RecordingUserChannels.h"
+#include "app/AboutBox.h"
+#include "app/DetachedProcessLauncher.h"
+#include "app/FrmHelpShow.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QTextEdit *helpBox(const FrmHelpShow &panel)
+{
+    return panel.findChild<QTextEdit *>(QStringLiteral("rtxhelp"));
+}
+
+// A stand-in viewer that writes how many arguments it got, and the first.
+bool writeViewer(const QString &path)
+{
+    QFile viewer(path);
+    if (!viewer.open(QIODevice::WriteOnly))
+        return false;
+    viewer.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > \"$(dirname \"$0\")/arguments.txt\"\n");
+    viewer.close();
+    return viewer.setPermissions(viewer.permissions() | QFileDevice::ExeOwner);
+}
+
+} // namespace
+
+class TestHelpPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout();
+    void showsTheHelpDocument();
+    void helpKey_data();
+    void helpKey();
+    void helpKeyStartsViewerFromProgramFolder();
+    void helpKeyElsewhereDoesNothing();
+    void realViewerGetsHelpFileAsOneArgument();
+    void missingViewerIsQuiet();
+    void readingPositionKeptAcrossHideAndShow();
+    void aboutBox();
+};
+
+void TestHelpPanel::layout()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    QCOMPARE(panel.size(), QSize(7935 / 15, 4215 / 15));
+    QTextEdit *rtxhelp = helpBox(panel);
+    QVERIFY(rtxhelp);
+    QCOMPARE(rtxhelp->geometry(), QRect(120 / 15, 240 / 15, 7695 / 15, 3855 / 15));
+    QVERIFY(rtxhelp->isReadOnly());
+    QCOMPARE(rtxhelp->toolTip(), QStringLiteral("同时按下\"Shift+F1\"键可以全屏查看帮助文档"));
+    for (const QString &name : { QStringLiteral("Image3"), QStringLiteral("Image4") }) {
+        const QLabel *image = panel.findChild<QLabel *>(name);
+        QVERIFY2(image, qPrintable(name));
+        QCOMPARE(image->geometry(), QRect(9720 / 15, 0, 240 / 15, 240 / 15));
+        QCOMPARE(image->toolTip(), QStringLiteral("切换端口"));
+        QVERIFY(image->pixmap().isNull());
+        QVERIFY(image->text().isEmpty());
+    }
+}
+
+void TestHelpPanel::showsTheHelpDocument()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    const QStringList lines = helpBox(panel)->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(),
+        QString(28, QLatin1Char('=')) + QStringLiteral("无线打印机使用帮助") + QString(31, QLatin1Char('=')));
+    QVERIFY(lines.contains(QStringLiteral("[控制命令]")));
+    QVERIFY(lines.contains(QStringLiteral("\t十进制码    22 19 106 102 10 3 19")));
+}
+
+void TestHelpPanel::helpKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("starts");
+
+    QTest::newRow("Shift+F1") << int(Qt::Key_F1) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+    QTest::newRow("F1 alone") << int(Qt::Key_F1) << Qt::KeyboardModifiers() << false;
+    QTest::newRow("Ctrl+Shift+F1") << int(Qt::Key_F1) << (Qt::ShiftModifier | Qt::ControlModifier) << false;
+    QTest::newRow("Alt+Shift+F1") << int(Qt::Key_F1) << (Qt::ShiftModifier | Qt::AltModifier) << false;
+    QTest::newRow("Shift+F2") << int(Qt::Key_F2) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+}
+
+void TestHelpPanel::helpKey()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, starts);
+
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    panel.setProgramFolder(QStringLiteral("/opt/My Programs/Veltrin"));
+    QTest::keyClick(helpBox(panel), Qt::Key(key), modifiers);
+    QCOMPARE(launcher.starts.size(), starts ? 1 : 0);
+    if (starts) {
+        // The folder's blank stays inside each argument instead of splitting
+        // one command line into other words.
+        QCOMPARE(launcher.starts.first().program, QStringLiteral("/opt/My Programs/Veltrin/hh.exe"));
+        QCOMPARE(launcher.starts.first().arguments,
+            QStringList { QStringLiteral("/opt/My Programs/Veltrin/help.chm") });
+    }
+}
+
+void TestHelpPanel::helpKeyStartsViewerFromProgramFolder()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
+    QCOMPARE(launcher.starts.size(), 1);
+    const QDir folder(QCoreApplication::applicationDirPath());
+    QCOMPARE(launcher.starts.first().program, folder.filePath(QStringLiteral("hh.exe")));
+    QCOMPARE(launcher.starts.first().arguments, QStringList { folder.filePath(QStringLiteral("help.chm")) });
+}
+
+void TestHelpPanel::helpKeyElsewhereDoesNothing()
+{
+    RecordingProcessLauncher launcher;
+    QWidget window;
+    auto *panel = new FrmHelpShow(launcher, &window);
+    auto *other = new QLineEdit(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(panel);
+    layout->addWidget(other);
+    QTest::keyClick(other, Qt::Key_F1, Qt::ShiftModifier);
+    QTest::keyClick(panel, Qt::Key_F1, Qt::ShiftModifier);
+    QVERIFY(launcher.starts.isEmpty());
+}
+
+void TestHelpPanel::realViewerGetsHelpFileAsOneArgument()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString folder = root.filePath(QStringLiteral("My Programs"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeViewer(folder + QStringLiteral("/hh.exe")));
+
+    DetachedProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    panel.setProgramFolder(folder);
+    QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
+
+    QFile arguments(folder + QStringLiteral("/arguments.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(arguments.size() > 0, 10000);
+    QVERIFY(arguments.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(arguments.readAll()),
+        QStringLiteral("1\n") + folder + QStringLiteral("/help.chm\n"));
+}
+
+void TestHelpPanel::missingViewerIsQuiet()
+{
+    QTemporaryDir empty;
+    DetachedProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    panel.setProgramFolder(empty.path());
+    const qsizetype windows = QApplication::topLevelWidgets().size();
+    QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QVERIFY(helpBox(panel)->toPlainText().startsWith(QLatin1Char('=')));
+}
+
+void TestHelpPanel::readingPositionKeptAcrossHideAndShow()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QTextEdit *rtxhelp = helpBox(panel);
+    QScrollBar *scroll = rtxhelp->verticalScrollBar();
+    QVERIFY(scroll->maximum() > 0);
+    scroll->setValue(scroll->maximum() / 2);
+    QTextCursor cursor = rtxhelp->textCursor();
+    cursor.setPosition(1234);
+    rtxhelp->setTextCursor(cursor);
+    const int value = scroll->value();
+
+    panel.hide();
+    QTest::qWait(0);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QCOMPARE(scroll->value(), value);
+    QCOMPARE(rtxhelp->textCursor().position(), 1234);
+}
+
+void TestHelpPanel::aboutBox()
+{
+    RecordingUserChannels channels;
+    ShowAbout(channels);
+    QCOMPARE(channels.boxes.size(), 1);
+    const RecordingUserChannels::Box box = channels.boxes.first();
+    QCOMPARE(box.title, QStringLiteral("关于"));
+    QCOMPARE(box.style, 320);
+    const QStringList lines = box.prompt.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.first(), QStringLiteral("Lunvaric"));
+    QCOMPARE(lines.last(), QStringLiteral("日期：2005.11.05"));
+    QVERIFY(!box.prompt.contains(QLatin1Char('\r')));
+}
+
+QTEST_MAIN(TestHelpPanel)
+#include "tst_helppanel.moc"
