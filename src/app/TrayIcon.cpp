@@ -15,6 +15,7 @@ TrayIcon::TrayIcon(QWidget *mainWindow, UserChannels &channels, ProcessLauncher 
     , m_channels(channels)
     , m_launcher(launcher)
     , m_mnuPop(std::make_unique<QMenu>(QStringLiteral("&Caption")))
+    , m_icon(this)
 {
     setObjectName(QStringLiteral("FrmICON"));
     buildMenu();
