@@ -1,0 +1,183 @@
+#include "app/FrmMain.h"
+
+#include "app/FrmHelpShow.h"
+#include "app/TrayIcon.h"
+#include "app/UserChannels.h"
+#include "printtest/FrmCommShow.h"
+#include "protocol/FrmWirelessShow.h"
+#include "serial/CommErrorReport.h"
+#include "serial/FrmPortSetShow.h"
+#include "ui_FrmMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+namespace {
+
+const QString chosenButtonStyle = QStringLiteral("background-color: rgb(224, 224, 224);");
+const QString otherButtonStyle = QStringLiteral("background-color: rgb(240, 240, 240);");
+const QPoint panelPosition(120 / 15, 1440 / 15);
+
+} // namespace
+
+FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher, QWidget *parent)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_channels(channels)
+    , m_portSettings(m_MSComm1, channels)
+    , m_transmitter(m_MSComm1, channels)
+    , m_receiveViewer(this, channels)
+    , m_commEvents(m_MSComm1, m_transmitter, channels, m_receiveViewer)
+    , m_sendTextParser(m_transmitter, channels)
+    , m_ui(std::make_unique<Ui::FrmMain>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    setButtonFonts();
+    setStyleSheet(
+        QStringLiteral("FrmMain, QLabel, QFrame, QGroupBox { background-color: rgb(224, 224, 224); }"));
+
+    m_FrmCommShow = new FrmCommShow(m_transmitter, m_sendTextParser, channels, files, this);
+    m_FrmWirelessShow
+        = new FrmWirelessShow(m_transmitter, m_commEvents, m_portSettings, m_receiveViewer, channels, this);
+    m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
+    m_FrmHelpShow = new FrmHelpShow(launcher, this);
+    m_trayIcon = std::make_unique<TrayIcon>(this, channels, launcher);
+
+    connect(m_ui->cmdCommTest, &QPushButton::clicked, this, &FrmMain::cmdCommTest_Click);
+    connect(m_ui->cmdWireless, &QPushButton::clicked, this, &FrmMain::cmdWireless_Click);
+    connect(m_ui->cmdComset, &QPushButton::clicked, this, &FrmMain::cmdComset_Click);
+    connect(m_ui->cmdHelp, &QPushButton::clicked, this, &FrmMain::cmdHelp_Click);
+    connect(m_ui->cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+    connect(m_ui->lblTestRF, &ClickableLabel::clicked, this, &FrmMain::lblTestRF_Click);
+    connect(&m_MSComm1, &CommPort::onComm, &m_commEvents, &CommEventHandler::MSComm1_OnComm);
+    // Queued: the report is a modal window, which must not open inside the
+    // serial layer's own error handling.
+    connect(
+        &m_MSComm1, &CommPort::failed, this, [this](int number) { ReportCommError(m_channels, number); },
+        Qt::QueuedConnection);
+    connect(&m_TimeSysTimer, &QTimer::timeout, this, &FrmMain::TimeSysTimer_Timer);
+
+    Form_Load();
+}
+
+FrmMain::~FrmMain() = default;
+
+QLabel *FrmMain::statusCell() const
+{
+    return m_ui->ShowStatus_0;
+}
+
+void FrmMain::setButtonFonts()
+{
+    const QList<QPushButton *> buttons { m_ui->cmdCommTest, m_ui->cmdWireless, m_ui->cmdComset, m_ui->cmdHelp,
+        m_ui->cmdExit };
+    for (QPushButton *button : buttons) {
+        QFont font = button->font();
+        font.setPointSizeF(10.5);
+        button->setFont(font);
+    }
+    m_ui->cmdExit->setStyleSheet(otherButtonStyle);
+}
+
+void FrmMain::Form_Load()
+{
+    m_sendTextParser.DataMode = 0;
+    m_transmitter.setStopSending(false);
+    m_transmitter.setSendReady(true);
+    m_FrmCommShow->PrinterMask = 128;
+
+    m_trayIcon->AddTrayIcon();
+    m_trayIcon->SetTrayTip(QStringLiteral("Corvessa"));
+
+    for (QWidget *panel : { static_cast<QWidget *>(m_FrmCommShow), static_cast<QWidget *>(m_FrmWirelessShow),
+             static_cast<QWidget *>(m_FrmPortSetShow), static_cast<QWidget *>(m_FrmHelpShow) })
+        panel->move(panelPosition);
+
+    m_FrmWirelessShow->selectFirstCommand();
+    cmdCommTest_Click();
+    m_ui->lblTestRF->setText(QString());
+    m_FrmWirelessShow->fillStatusPrinterList();
+    m_portSettings.ApplyPortDefaults();
+
+    m_TimeSysTimer.start(1000);
+}
+
+void FrmMain::showPanel(QWidget *chosen)
+{
+    const std::pair<QPushButton *, QWidget *> pairs[] = {
+        { m_ui->cmdCommTest, m_FrmCommShow },
+        { m_ui->cmdWireless, m_FrmWirelessShow },
+        { m_ui->cmdComset, m_FrmPortSetShow },
+        { m_ui->cmdHelp, m_FrmHelpShow },
+    };
+    for (const auto &[button, panel] : pairs) {
+        button->setStyleSheet(panel == chosen ? chosenButtonStyle : otherButtonStyle);
+        panel->setVisible(panel == chosen);
+    }
+}
+
+void FrmMain::cmdCommTest_Click()
+{
+    showPanel(m_FrmCommShow);
+}
+
+void FrmMain::cmdWireless_Click()
+{
+    showPanel(m_FrmWirelessShow);
+}
+
+void FrmMain::cmdComset_Click()
+{
+    showPanel(m_FrmPortSetShow);
+}
+
+void FrmMain::cmdHelp_Click()
+{
+    showPanel(m_FrmHelpShow);
+}
+
+void FrmMain::cmdExit_Click()
+{
+    close();
+}
+
+void FrmMain::lblTestRF_Click()
+{
+    m_receiveViewer.showViewer();
+}
+
+void FrmMain::TimeSysTimer_Timer()
+{
+    const QLocale locale;
+    m_ui->ShowStatus_1->setText(
+        QStringLiteral("  ") + locale.toString(QTime::currentTime(), QLocale::LongFormat));
+    m_ui->ShowStatus_2->setText(
+        QStringLiteral("  ") + locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+void FrmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmMain::Form_Resize()
+{
+    // Hiding a minimised window takes it off the task bar; that is only safe
+    // when a tray icon is there to bring it back.
+    if (isMinimized() && m_trayIcon->canRestoreHiddenWindow())
+        QTimer::singleShot(0, this, &QWidget::hide);
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    m_trayIcon->removeIcon();
+    event->accept();
+    QCoreApplication::quit();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "notation/SendTextParser.h"
+#include "serial/CommEventHandler.h"
+#include "serial/CommPort.h"
+#include "serial/PortSettings.h"
+#include "serial/Transmitter.h"
+#include "viewer/ReceiveViewerHost.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class FileChooser;
+class FrmCommShow;
+class FrmHelpShow;
+class FrmPortSetShow;
+class FrmWirelessShow;
+class ProcessLauncher;
+class QLabel;
+class QPushButton;
+class TrayIcon;
+class UserChannels;
+
+namespace Ui {
+class FrmMain;
+}
+
+// The start-up window. It owns the serial port and the components around it
+// (settings, transmitter, receive path, send-data parser), hosts the four
+// panels of which one is visible, the clock and the status cells, and wires
+// them together. Everything runs on the UI thread.
+class FrmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    QLabel *statusCell() const;
+
+    CommPort &port() { return m_MSComm1; }
+    PortSettings &portSettings() { return m_portSettings; }
+    Transmitter &transmitter() { return m_transmitter; }
+    CommEventHandler &commEvents() { return m_commEvents; }
+    ReceiveViewerHost &receiveViewer() { return m_receiveViewer; }
+    SendTextParser &sendTextParser() { return m_sendTextParser; }
+    TrayIcon &trayIcon() { return *m_trayIcon; }
+
+    void cmdCommTest_Click();
+    void cmdWireless_Click();
+    void cmdComset_Click();
+    void cmdHelp_Click();
+    void cmdExit_Click();
+    void lblTestRF_Click();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Resize();
+    void TimeSysTimer_Timer();
+    void showPanel(QWidget *chosen);
+    void setButtonFonts();
+
+    UserChannels &m_channels;
+    CommPort m_MSComm1;
+    PortSettings m_portSettings;
+    Transmitter m_transmitter;
+    ReceiveViewerHost m_receiveViewer;
+    CommEventHandler m_commEvents;
+    SendTextParser m_sendTextParser;
+    std::unique_ptr<Ui::FrmMain> m_ui;
+    FrmCommShow *m_FrmCommShow;
+    FrmWirelessShow *m_FrmWirelessShow;
+    FrmPortSetShow *m_FrmPortSetShow;
+    FrmHelpShow *m_FrmHelpShow;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    QTimer m_TimeSysTimer;
+};

@@ -1,0 +1,236 @@
+#include "RecordingUserChannels.h"
+#include "ScriptedFileChooser.h"
+#include "SerialFixture.h"
+#include "app/FrmMain.h"
+#include "app/ProcessLauncher.h"
+#include "serial/CommErrorReport.h"
+#include "viewer/FrmReceiveShow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class NoLauncher : public ProcessLauncher
+{
+public:
+    bool startDetached(const QString &, const QStringList &) override { return false; }
+};
+
+const QString chosenColour = QStringLiteral("rgb(224, 224, 224)");
+const QString otherColour = QStringLiteral("rgb(240, 240, 240)");
+
+} // namespace
+
+class tst_FrmMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startsWithThePrintTestPanel();
+    void portPanelShowsTheDefaults();
+    void navigationShowsOnePanel_data();
+    void navigationShowsOnePanel();
+    void clockFillsTimeAndDateCells();
+    void choosingAPortOpensIt();
+    void choosingAPortWithoutDeviceExplainsIt();
+    void vanishingDeviceIsReportedAndCanBeReopened();
+    void baudRateReachesTheWire();
+    void receiveLabelOpensOneViewer();
+    void minimisingWithoutTrayKeepsTheWindowReachable();
+
+private:
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *widget = m_window->findChild<T *>(QLatin1String(name));
+        Q_ASSERT_X(widget, "child", name);
+        return widget;
+    }
+    QWidget *panel(const char *name) const { return child<QWidget>(name); }
+
+    RecordingUserChannels m_channels;
+    ScriptedFileChooser m_files;
+    NoLauncher m_launcher;
+    std::unique_ptr<FrmMain> m_window;
+};
+
+void tst_FrmMain::init()
+{
+    m_channels.clear();
+    m_window = std::make_unique<FrmMain>(m_channels, m_files, m_launcher);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void tst_FrmMain::cleanup()
+{
+    m_window.reset();
+}
+
+void tst_FrmMain::startsWithThePrintTestPanel()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Veltrin"));
+    QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("Veltrin"));
+    QCOMPARE(child<QLabel>("ShowStatus_0")->text(), QStringLiteral("Veltrin"));
+    QCOMPARE(child<QLabel>("ShowStatus_1")->text(), QStringLiteral("Time"));
+    QCOMPARE(child<QLabel>("lblTestRF")->text(), QString());
+    QVERIFY(panel("FrmCommShow")->isVisible());
+    QCOMPARE(panel("FrmCommShow")->pos(), QPoint(8, 96));
+    QVERIFY(child<QPushButton>("cmdCommTest")->styleSheet().contains(chosenColour));
+    for (const char *name : {"cmdWireless", "cmdComset", "cmdHelp", "cmdExit"})
+        QVERIFY2(child<QPushButton>(name)->styleSheet().contains(otherColour), name);
+    QVERIFY(!m_window->port().portOpen());
+    QCOMPARE(m_window->port().portNumber(), 3);
+    QCOMPARE(m_window->port().settings(), QStringLiteral("38400,N,8,1"));
+    QCOMPARE(m_window->port().handshaking(), 2);
+    QCOMPARE(m_window->sendTextParser().DataMode, 0);
+    QVERIFY(m_window->transmitter().SendReady());
+    QVERIFY(!m_window->transmitter().StopSending());
+}
+
+void tst_FrmMain::portPanelShowsTheDefaults()
+{
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    for (const char *name : {"optPortset_2", "optBautrateSet_2", "Option3_2", "Option2"})
+        QVERIFY2(child<QRadioButton>(name)->isChecked(), name);
+    QCOMPARE(child<QRadioButton>("optPortset_0")->toolTip(), QStringLiteral("/dev/ttyS0"));
+}
+
+void tst_FrmMain::navigationShowsOnePanel_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("无线配置") << "cmdWireless" << "FrmWirelessShow";
+    QTest::newRow("串口设置") << "cmdComset" << "FrmPortSetShow";
+    QTest::newRow("使用帮助") << "cmdHelp" << "FrmHelpShow";
+    QTest::newRow("打印测试 again") << "cmdCommTest" << "FrmCommShow";
+}
+
+void tst_FrmMain::navigationShowsOnePanel()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, shown);
+    QTest::mouseClick(child<QPushButton>(button.toLatin1().constData()), Qt::LeftButton);
+    const std::pair<const char *, const char *> pairs[] = {{"cmdCommTest", "FrmCommShow"},
+                                                           {"cmdWireless", "FrmWirelessShow"},
+                                                           {"cmdComset", "FrmPortSetShow"},
+                                                           {"cmdHelp", "FrmHelpShow"}};
+    for (const auto &[buttonName, panelName] : pairs) {
+        const bool chosen = QLatin1String(panelName) == shown;
+        QCOMPARE(panel(panelName)->isVisible(), chosen);
+        QCOMPARE(panel(panelName)->pos(), QPoint(8, 96));
+        QVERIFY(child<QPushButton>(buttonName)->styleSheet().contains(chosen ? chosenColour : otherColour));
+    }
+    QVERIFY(child<QPushButton>("cmdExit")->styleSheet().contains(otherColour));
+}
+
+void tst_FrmMain::clockFillsTimeAndDateCells()
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    m_channels.ShowStatusText(QStringLiteral("kept"));
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("ShowStatus_2")->text() != QStringLiteral("Date"), 3000);
+    const QString date = child<QLabel>("ShowStatus_2")->text();
+    QLocale::setDefault(previous);
+    QCOMPARE(date, QStringLiteral("  ") + QLocale(QLocale::German).toString(QDate::currentDate(), QLocale::ShortFormat));
+    QVERIFY(child<QLabel>("ShowStatus_1")->text().startsWith(QStringLiteral("  ")));
+    QVERIFY(child<QLabel>("ShowStatus_1")->text().contains(QLatin1Char(':')));
+}
+
+void tst_FrmMain::choosingAPortOpensIt()
+{
+    PtyPort com1(1);
+    QCOMPARE(m_window->port().setHandshaking(0), 0);
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("optPortset_0"), Qt::LeftButton);
+    QVERIFY(m_window->port().portOpen());
+    QCOMPARE(m_window->port().portNumber(), 1);
+    QCOMPARE(m_channels.lastStatus(), QStringLiteral("Port setting : COM1"));
+    QVERIFY(m_channels.informationTips.isEmpty());
+}
+
+void tst_FrmMain::choosingAPortWithoutDeviceExplainsIt()
+{
+    qputenv("VELTRIN_COM6", "/nonexistent/veltrin-com6");
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("optPortset_5"), Qt::LeftButton);
+    qunsetenv("VELTRIN_COM6");
+    QCOMPARE(m_channels.informationTips, QStringList{commErrorMessage(CommPort::InvalidPortNumber)});
+    QCOMPARE(m_channels.lastStatus(), QStringLiteral("Port setting : COM6"));
+    QVERIFY(!m_window->port().portOpen());
+}
+
+void tst_FrmMain::vanishingDeviceIsReportedAndCanBeReopened()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("com3"));
+    qputenv("VELTRIN_COM3", link.toLocal8Bit());
+    auto first = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(first->slavePath(), link));
+    QCOMPARE(m_window->port().setHandshaking(0), 0);
+
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
+    QVERIFY(m_window->port().portOpen());
+
+    first->closeMaster();
+    QTRY_COMPARE(m_channels.informationTips.size(), 1);
+    QVERIFY(!m_window->port().portOpen());
+    QTest::qWait(100);
+    QCOMPARE(m_channels.informationTips.size(), 1);
+
+    PtyPair second;
+    QVERIFY(QFile::remove(link));
+    QVERIFY(QFile::link(second.slavePath(), link));
+    QTest::mouseClick(child<QRadioButton>("Option2"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
+    QVERIFY(m_window->port().portOpen());
+    m_window->transmitter().SendDecimalList(QStringLiteral("7"));
+    QCOMPARE(second.readMaster(), QByteArray("\x07"));
+    qunsetenv("VELTRIN_COM3");
+}
+
+void tst_FrmMain::baudRateReachesTheWire()
+{
+    PtyPort com3(3);
+    QCOMPARE(m_window->port().setHandshaking(0), 0);
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("optBautrateSet_0"), Qt::LeftButton);
+    QCOMPARE(m_window->port().settings(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(com3.pty.slaveBaudRate(), 9600);
+    QCOMPARE(m_channels.lastStatus(), QStringLiteral("Baud rate setting : 9600bps"));
+}
+
+void tst_FrmMain::receiveLabelOpensOneViewer()
+{
+    QTest::mouseClick(child<QLabel>("lblTestRF"), Qt::LeftButton);
+    FrmReceiveShow *viewer = &m_window->receiveViewer().viewer();
+    QVERIFY(viewer->isVisible());
+    QTest::mouseClick(child<QLabel>("lblTestRF"), Qt::LeftButton);
+    QCOMPARE(&m_window->receiveViewer().viewer(), viewer);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](QWidget *w) { return w->objectName() == QStringLiteral("frmReceiveShow"); }),
+             1);
+}
+
+void tst_FrmMain::minimisingWithoutTrayKeepsTheWindowReachable()
+{
+    // No tray host offscreen: a hidden window could never come back.
+    m_window->showMinimized();
+    QTest::qWait(50);
+    QVERIFY(m_window->isVisible());
+}
+
+QTEST_MAIN(tst_FrmMain)
+#include "tst_frmmain.moc"
