@@ -2,10 +2,8 @@
 
 #include "app/UserChannels.h"
 
+#include <QLabel>
 #include <QPointer>
-
-class QLabel;
-class QWidget;
 
 // The real user channels: a status cell of the main window, QMessageBox for
 // the message boxes, and the information-tip window.
