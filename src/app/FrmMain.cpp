@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 
 namespace {
@@ -20,6 +21,15 @@ namespace {
 const QString chosenButtonStyle = QStringLiteral("background-color: rgb(224, 224, 224);");
 const QString otherButtonStyle = QStringLiteral("background-color: rgb(240, 240, 240);");
 const QPoint panelPosition(120 / 15, 1440 / 15);
+
+// The locale's long time format, for the seconds, without the time zone that
+// many locales append to it.
+QString clockFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    return format.trimmed();
+}
 
 } // namespace
 
@@ -154,8 +164,7 @@ void FrmMain::lblTestRF_Click()
 void FrmMain::TimeSysTimer_Timer()
 {
     const QLocale locale;
-    m_ui->ShowStatus_1->setText(
-        QStringLiteral("  ") + locale.toString(QTime::currentTime(), QLocale::LongFormat));
+    m_ui->ShowStatus_1->setText(QStringLiteral("  ") + locale.toString(QTime::currentTime(), clockFormat(locale)));
     m_ui->ShowStatus_2->setText(
         QStringLiteral("  ") + locale.toString(QDate::currentDate(), QLocale::ShortFormat));
 }

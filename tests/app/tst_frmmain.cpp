@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -140,10 +141,11 @@ void tst_FrmMain::clockFillsTimeAndDateCells()
     m_channels.ShowStatusText(QStringLiteral("kept"));
     QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("ShowStatus_2")->text() != QStringLiteral("Date"), 3000);
     const QString date = child<QLabel>("ShowStatus_2")->text();
+    const QString time = child<QLabel>("ShowStatus_1")->text();
     QLocale::setDefault(previous);
     QCOMPARE(date, QStringLiteral("  ") + QLocale(QLocale::German).toString(QDate::currentDate(), QLocale::ShortFormat));
-    QVERIFY(child<QLabel>("ShowStatus_1")->text().startsWith(QStringLiteral("  ")));
-    QVERIFY(child<QLabel>("ShowStatus_1")->text().contains(QLatin1Char(':')));
+    // German's long time format ends in the time zone, which the clock leaves out.
+    QVERIFY2(QRegularExpression(QStringLiteral("^  \\d\\d:\\d\\d:\\d\\d$")).match(time).hasMatch(), qPrintable(time));
 }
 
 void tst_FrmMain::choosingAPortOpensIt()
