@@ -3,16 +3,20 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <unistd.h>
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("veltrin-hostsim"));
 
-    // Unbuffered, so a script reading the log sees each line at once.
+    // Straight to the descriptors, past stdio's buffer (full buffering when the
+    // log goes to a file or a pipe), so a script reading the log sees each
+    // line at once.
     QFile out;
     QFile err;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     HostSimApplication simulator(out, err);
     return simulator.run(QCoreApplication::arguments());
 }
