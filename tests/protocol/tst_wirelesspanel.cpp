@@ -1,0 +1,406 @@
+// The wireless panel on a bare pty: the frames it writes, read byte for byte
+// on the master, and how it reads a reply byte that the test writes there (or
+// does not).
+
+#include "RecordingUserChannels.h"
+#include "SerialFixture.h"
+#include "protocol/FrmWirelessShow.h"
+#include "serial/CommEventHandler.h"
+#include "serial/CommPort.h"
+#include "serial/FrmPortSetShow.h"
+#include "serial/PortSettings.h"
+#include "serial/Transmitter.h"
+#include "viewer/FrmReceiveShow.h"
+#include "viewer/ReceiveViewerHost.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+const QColor blue(0, 0, 255);
+const QColor red(255, 0, 0);
+const QByteArray preambleHex("16 06 6a 66 0a 03 ");
+const QString rangeTip = QStringLiteral("数据不能为空，且只能为整数，范围：0-124");
+
+} // namespace
+
+class tst_WirelessPanel : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void optionsSetUpTheirSelectors();
+    void framesGoOutByteForByte_data();
+    void framesGoOutByteForByte();
+    void replyByteDecidesTheResult_data();
+    void replyByteDecidesTheResult();
+    void hostBaudMovesThePcPort();
+    void staleStopDoesNotCutTheFrame();
+    void searchSendsTheLastConfirmedRange();
+    void badRangeIsRefused_data();
+    void badRangeIsRefused();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        T *widget = m_panel->findChild<T *>(QLatin1String(name));
+        Q_ASSERT_X(widget, "child", name);
+        return widget;
+    }
+    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+    QByteArray wire() { return m_pty->pty.readMaster().toHex(' '); }
+    void whenRangeDialogOpens(std::function<void(QDialog *)> action);
+    static QColor textColour(QLabel *label);
+
+    std::unique_ptr<PtyPort> m_pty;
+    std::unique_ptr<CommPort> m_port;
+    RecordingUserChannels m_channels;
+    std::unique_ptr<PortSettings> m_settings;
+    std::unique_ptr<Transmitter> m_transmitter;
+    std::unique_ptr<ReceiveViewerHost> m_viewer;
+    std::unique_ptr<CommEventHandler> m_events;
+    std::unique_ptr<FrmPortSetShow> m_portPanel;
+    std::unique_ptr<FrmWirelessShow> m_panel;
+    QTimer m_dialogWatch;
+};
+
+void tst_WirelessPanel::init()
+{
+    m_pty = std::make_unique<PtyPort>(3);
+    QVERIFY(m_pty->pty.isValid());
+    m_port = std::make_unique<CommPort>();
+    m_channels.clear();
+    m_settings = std::make_unique<PortSettings>(*m_port, m_channels);
+    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
+    m_viewer = std::make_unique<ReceiveViewerHost>(nullptr, m_channels);
+    m_events = std::make_unique<CommEventHandler>(*m_port, *m_transmitter, m_channels, *m_viewer);
+    connect(m_port.get(), &CommPort::onComm, m_events.get(), &CommEventHandler::MSComm1_OnComm);
+    m_portPanel = std::make_unique<FrmPortSetShow>(*m_settings);
+    m_panel
+        = std::make_unique<FrmWirelessShow>(*m_transmitter, *m_events, *m_settings, *m_viewer, m_channels);
+    m_panel->selectFirstCommand();
+    m_panel->fillStatusPrinterList();
+    m_settings->ApplyPortDefaults();
+    // A pty has no CTS line to hand-shake with.
+    m_settings->SelectHandshake(0);
+    m_panel->show();
+    // The first paint loads the fonts; inside a 5 ms reply wait it would hold
+    // the reply back until the wait is over.
+    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+}
+
+void tst_WirelessPanel::cleanup()
+{
+    m_dialogWatch.stop();
+    m_dialogWatch.disconnect();
+    m_panel.reset();
+    m_portPanel.reset();
+    m_events.reset();
+    m_viewer.reset();
+    m_transmitter.reset();
+    m_settings.reset();
+    m_port.reset();
+    m_pty.reset();
+}
+
+// The dialog runs in the search's own event loop; the watch acts once it is up.
+void tst_WirelessPanel::whenRangeDialogOpens(std::function<void(QDialog *)> action)
+{
+    m_dialogWatch.disconnect();
+    m_dialogWatch.setInterval(5);
+    connect(&m_dialogWatch, &QTimer::timeout, this, [this, action] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("frmSetting") && window->isVisible()) {
+                m_dialogWatch.stop();
+                action(qobject_cast<QDialog *>(window));
+                return;
+            }
+        }
+    });
+    m_dialogWatch.start();
+}
+
+QColor tst_WirelessPanel::textColour(QLabel *label)
+{
+    // The colour comes from the label's style sheet, as the user sees it.
+    label->ensurePolished();
+    return label->palette().color(QPalette::WindowText);
+}
+
+void tst_WirelessPanel::optionsSetUpTheirSelectors()
+{
+    QComboBox *combo3 = child<QComboBox>("WLCombo3");
+    QComboBox *combo4 = child<QComboBox>("WLCombo4");
+    const auto shownFrames = [this] {
+        QStringList shown;
+        for (QGroupBox *frame : m_panel->findChildren<QGroupBox *>(QRegularExpression("^WLFrame[1-5]$")))
+            shown += frame->isVisible() ? frame->objectName() : QString();
+        shown.removeAll(QString());
+        return shown;
+    };
+    // Start-up: the re-address command with its four selectors.
+    QCOMPARE(m_panel->WLCommandIndex(), 0);
+    QVERIFY(child<QRadioButton>("WLOption1")->isChecked());
+    QCOMPARE(shownFrames(), (QStringList { "WLFrame1", "WLFrame2", "WLFrame3", "WLFrame4" }));
+    QCOMPARE(child<QGroupBox>("WLFrame1")->title(), QStringLiteral("原来的地址是"));
+    QCOMPARE(child<QComboBox>("WLCombo2")->itemText(3), QStringLiteral("4号机"));
+    QCOMPARE(combo4->itemText(124), QStringLiteral("信道124"));
+    QCOMPARE(child<QComboBox>("WLCombo120")->count(), 4);
+    QCOMPARE(child<QComboBox>("WLCombo120")->currentText(), QStringLiteral("1号机"));
+    for (const char *name : { "WLPrinter1", "WLPrinter2", "WLPrinter3", "WLPrinter4" })
+        QVERIFY2(child<QCheckBox>(name)->isChecked() == (name == QLatin1String("WLPrinter3")), name);
+    QCOMPARE(child<QLabel>("WLLabel1")->text(), QStringLiteral("提示:信息"));
+    QCOMPARE(textColour(child<QLabel>("WLLabel1")), blue);
+
+    click("WLOption4");
+    QCOMPARE(combo3->itemText(3), QStringLiteral("机号4"));
+    combo4->setCurrentIndex(3);
+    click("WLOption5");
+    QCOMPARE(m_panel->WLCommandIndex(), 4);
+    QCOMPARE(combo4->currentText(), QStringLiteral("38400bps"));
+    QCOMPARE(shownFrames(), QStringList { "WLFrame4" });
+    QCOMPARE(child<QGroupBox>("WLFrame4")->title(), QStringLiteral("选择波特率"));
+
+    click("WLOption3");
+    QCOMPARE(m_panel->WLCommandIndex(), 3);
+    QCOMPARE(combo3->count(), 4);
+    QCOMPARE(combo4->count(), 125);
+    QCOMPARE(shownFrames(), QStringList { "WLFrame4" });
+    QCOMPARE(child<QGroupBox>("WLFrame4")->title(), QStringLiteral("设置主机信道为"));
+
+    click("WLOption1");
+    QCOMPARE(m_panel->WLCommandIndex(), 0);
+    QCOMPARE(combo3->itemText(124), QStringLiteral("信道124"));
+    QCOMPARE(child<QComboBox>("WLCombo1")->count(), 4);
+    QCOMPARE(shownFrames().size(), 4);
+
+    click("WLOption2");
+    QCOMPARE(m_panel->WLCommandIndex(), 1);
+    QCOMPARE(shownFrames(), QStringList { "WLFrame5" });
+    QCOMPARE(child<QGroupBox>("WLFrame5")->pos(), QPoint(120 / 15, 1320 / 15));
+}
+
+void tst_WirelessPanel::framesGoOutByteForByte_data()
+{
+    // Clicks, and "control=value" for a selector's entry index or a box's tick.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("re-address printer 4 as 1, channel 100 to 20") << QStringList { "WLOption1", "WLCombo1=3",
+        "WLCombo2=0", "WLCombo3=100", "WLCombo4=20", "CmdWLsend" } << QByteArray("0b 08 01 64 14");
+    QTest::newRow("printers ticked at start-up")
+        << QStringList { "WLOption2", "CmdWLsend" } << QByteArray("0d 04");
+    QTest::newRow("printers 2 and 3")
+        << QStringList { "WLOption2", "WLPrinter2=1", "CmdWLsend" } << QByteArray("0d 06");
+    QTest::newRow("no printer") << QStringList { "WLOption2", "WLPrinter3=0", "CmdWLsend" }
+                                << QByteArray("0d 00");
+    QTest::newRow("printer 3 at 115200bps")
+        << QStringList { "WLOption4", "WLCombo3=2", "WLCombo4=3", "CmdWLsend" } << QByteArray("11 04 03");
+    QTest::newRow("host channel 124")
+        << QStringList { "WLOption3", "WLCombo4=124", "CmdWLsend" } << QByteArray("0c 7c");
+    QTest::newRow("host at 9600bps") << QStringList { "WLOption5", "WLCombo4=0", "CmdWLsend" }
+                                     << QByteArray("12 00");
+    QTest::newRow("status of the third printer")
+        << QStringList { "WLCombo120=2", "CmdStatus" } << QByteArray("0f 04");
+    QTest::newRow("host channel query") << QStringList { "cmdMasterCHN" } << QByteArray("13");
+}
+
+void tst_WirelessPanel::framesGoOutByteForByte()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QByteArray, frame);
+    for (const QString &step : steps) {
+        QWidget *control = m_panel->findChild<QWidget *>(step.section(u'=', 0, 0));
+        const int value = step.section(u'=', 1).toInt();
+        if (auto *combo = qobject_cast<QComboBox *>(control))
+            combo->setCurrentIndex(value);
+        else if (auto *box = qobject_cast<QCheckBox *>(control))
+            box->setChecked(value != 0);
+        else
+            QTest::mouseClick(control, Qt::LeftButton);
+    }
+    QCOMPARE(wire(), preambleHex + frame);
+    QCOMPARE(m_channels.statusTexts.first(), QStringLiteral("数据发送完成"));
+    QVERIFY(m_panel->findChild<QWidget *>(steps.last())->isEnabled());
+}
+
+void tst_WirelessPanel::replyByteDecidesTheResult_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("frameLength");
+    // The byte written on the master once the frame is there; -1: none.
+    QTest::addColumn<int>("reply");
+    QTest::addColumn<QByteArray>("label");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("configuration without reply")
+        << QByteArray("CmdWLsend") << 11 << -1 << QByteArray("WLLabel1") << QStringLiteral("提示:设置失败")
+        << red;
+    QTest::newRow("configuration answered") << QByteArray("CmdWLsend") << 11 << 1 << QByteArray("WLLabel1")
+                                            << QStringLiteral("提示:设置成功") << blue;
+    QTest::newRow("status without reply") << QByteArray("CmdStatus") << 8 << -1 << QByteArray("WLlblstatus")
+                                          << QStringLiteral("提示:所检测的打印机不在线！") << red;
+    QTest::newRow("status answered 0") << QByteArray("CmdStatus") << 8 << 0 << QByteArray("WLlblstatus")
+                                       << QStringLiteral("提示:所检测的打印机不在线！") << red;
+    QTest::newRow("status answered 1") << QByteArray("CmdStatus") << 8 << 1 << QByteArray("WLlblstatus")
+                                       << QStringLiteral("提示:所检测的打印机在线！") << blue;
+    QTest::newRow("host channel without reply")
+        << QByteArray("cmdMasterCHN") << 7 << -1 << QByteArray("WLlbl123")
+        << QStringLiteral("主机处于通道：0") << blue;
+    QTest::newRow("host channel answered 100")
+        << QByteArray("cmdMasterCHN") << 7 << 100 << QByteArray("WLlbl123")
+        << QStringLiteral("主机处于通道：100") << blue;
+}
+
+void tst_WirelessPanel::replyByteDecidesTheResult()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(int, frameLength);
+    QFETCH(int, reply);
+    QFETCH(QByteArray, label);
+    QFETCH(QString, text);
+    QFETCH(QColor, colour);
+
+    // Answer like the module: only once the whole frame has gone out, so the
+    // transmitter's purge before each byte cannot swallow the reply.
+    QByteArray seen;
+    QSocketNotifier master(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&master, &QSocketNotifier::activated, this, [&] {
+        seen += m_pty->pty.readMaster(0);
+        if (reply >= 0 && seen.size() == frameLength)
+            m_pty->pty.writeMaster(QByteArray(1, char(reply)));
+    });
+    click(button.constData());
+    seen += m_pty->pty.readMaster();
+    QCOMPARE(seen.size(), frameLength);
+    QCOMPARE(child<QLabel>(label.constData())->text(), text);
+    QCOMPARE(textColour(child<QLabel>(label.constData())), colour);
+    QCOMPARE(m_events->ReplyByte, 0);
+}
+
+void tst_WirelessPanel::hostBaudMovesThePcPort()
+{
+    click("WLOption5");
+    child<QComboBox>("WLCombo4")->setCurrentIndex(0);
+    click("CmdWLsend");
+    QCOMPARE(wire(), preambleHex + "12 00");
+    QCOMPARE(m_pty->pty.slaveBaudRate(), 9600);
+    QCOMPARE(m_port->settings(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(m_settings->SelectedBaud, QStringLiteral("9600"));
+    QVERIFY(m_portPanel->findChild<QRadioButton *>(QStringLiteral("optBautrateSet_0"))->isChecked());
+    QVERIFY(m_channels.statusTexts.contains(QStringLiteral("Baud rate setting : 9600bps")));
+}
+
+void tst_WirelessPanel::staleStopDoesNotCutTheFrame()
+{
+    m_transmitter->setStopSending(true);
+    click("CmdWLsend");
+    QCOMPARE(wire(), preambleHex + "0b 01 01 00 00");
+    QCOMPARE(m_channels.statusTexts.first(), QStringLiteral("数据发送完成"));
+}
+
+void tst_WirelessPanel::searchSendsTheLastConfirmedRange()
+{
+    const auto search = [this](const QString &first, const QString &last) {
+        QStringList opened;
+        whenRangeDialogOpens([&opened, first, last](QDialog *dialog) {
+            auto *text1 = dialog->findChild<QLineEdit *>(QStringLiteral("Text1"));
+            auto *text2 = dialog->findChild<QLineEdit *>(QStringLiteral("Text2"));
+            opened = QStringList { text1->text(), text2->text() };
+            if (first.isNull()) {
+                dialog->close();
+                return;
+            }
+            text1->setText(first);
+            text2->setText(last);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+        });
+        click("CmdSearchCHN");
+        return opened;
+    };
+    const QStringList openingValues { QStringLiteral("0"), QStringLiteral("20") };
+
+    // Closed without confirming before any confirmation: the range at start.
+    QCOMPARE(search(QString(), QString()), openingValues);
+    QCOMPARE(wire(), preambleHex + "0e 00 00");
+    QCOMPARE(m_viewer->viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
+    QVERIFY(m_viewer->viewer().isVisible());
+
+    QCOMPARE(search(QStringLiteral("0"), QStringLiteral("20")), openingValues);
+    QCOMPARE(wire(), preambleHex + "0e 00 14");
+
+    // Retitled and switched to decimal, the viewer gets its title back; the
+    // first channel above the last is sent as it stands.
+    m_viewer->viewer().setWindowTitle(QStringLiteral("decimal"));
+    m_viewer->viewer().Option2_Click();
+    QCOMPARE(search(QStringLiteral("50"), QStringLiteral("10")), openingValues);
+    QCOMPARE(wire(), preambleHex + "0e 32 0a");
+    QCOMPARE(m_viewer->viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
+
+    QCOMPARE(search(QString(), QString()), openingValues);
+    QCOMPARE(wire(), preambleHex + "0e 32 0a");
+    QCOMPARE(m_panel->SearchStartChannel(), 50);
+    QCOMPARE(m_panel->SearchEndChannel(), 10);
+    QVERIFY(m_channels.tips().isEmpty());
+    QVERIFY(child<QPushButton>("CmdSearchCHN")->isEnabled());
+}
+
+void tst_WirelessPanel::badRangeIsRefused_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("input");
+    for (const QString &box : { QStringLiteral("Text1"), QStringLiteral("Text2") }) {
+        for (const QString &input : { QStringLiteral("125"), QStringLiteral("3.5"), QStringLiteral("-1"),
+                 QStringLiteral("abc"), QString() }) {
+            const QString row = box + QStringLiteral(": \"") + input + u'"';
+            QTest::newRow(qPrintable(row)) << box << input;
+        }
+    }
+}
+
+void tst_WirelessPanel::badRangeIsRefused()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, input);
+    QString leftInBox = QStringLiteral("unset");
+    bool openAfterRefusal = false;
+    QStringList tipsAtRefusal;
+    whenRangeDialogOpens([&](QDialog *dialog) {
+        auto *edit = dialog->findChild<QLineEdit *>(box);
+        auto *confirm = dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
+        edit->setText(input);
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        leftInBox = edit->text();
+        openAfterRefusal = dialog->isVisible();
+        tipsAtRefusal = m_channels.tips();
+        // Re-entered correctly, the range goes through.
+        edit->setText(QStringLiteral("7"));
+        QTest::mouseClick(confirm, Qt::LeftButton);
+    });
+    click("CmdSearchCHN");
+    QCOMPARE(tipsAtRefusal, QStringList { rangeTip });
+    QCOMPARE(m_channels.boxes.first().style, UserChannels::InformationIcon);
+    QCOMPARE(leftInBox, QString());
+    QVERIFY(openAfterRefusal);
+    QCOMPARE(m_channels.tips().size(), 1);
+    QCOMPARE(wire(), preambleHex + (box == QLatin1String("Text1") ? "0e 07 14" : "0e 00 07"));
+}
+
+QTEST_MAIN(tst_WirelessPanel)
+#include "tst_wirelesspanel.moc"
