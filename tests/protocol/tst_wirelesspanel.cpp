@@ -2,16 +2,9 @@
 // on the master, and how it reads a reply byte that the test writes there (or
 // does not).
 
-#include "RecordingUserChannels.h"
 #include "SerialFixture.h"
-#include "protocol/FrmWirelessShow.h"
-#include "serial/CommEventHandler.h"
-#include "serial/CommPort.h"
-#include "serial/FrmPortSetShow.h"
-#include "serial/PortSettings.h"
-#include "serial/Transmitter.h"
+#include "WirelessPanelRig.h"
 #include "viewer/FrmReceiveShow.h"
-#include "viewer/ReceiveViewerHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,26 +51,12 @@ private Q_SLOTS:
     void badRangeIsRefused();
 
 private:
-    template<typename T> T *child(const char *name) const
-    {
-        T *widget = m_panel->findChild<T *>(QLatin1String(name));
-        Q_ASSERT_X(widget, "child", name);
-        return widget;
-    }
-    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     QByteArray wire() { return m_pty->pty.readMaster().toHex(' '); }
     void whenRangeDialogOpens(std::function<void(QDialog *)> action);
     static QColor textColour(QLabel *label);
 
     std::unique_ptr<PtyPort> m_pty;
-    std::unique_ptr<CommPort> m_port;
-    RecordingUserChannels m_channels;
-    std::unique_ptr<PortSettings> m_settings;
-    std::unique_ptr<Transmitter> m_transmitter;
-    std::unique_ptr<ReceiveViewerHost> m_viewer;
-    std::unique_ptr<CommEventHandler> m_events;
-    std::unique_ptr<FrmPortSetShow> m_portPanel;
-    std::unique_ptr<FrmWirelessShow> m_panel;
+    std::unique_ptr<WirelessPanelRig> m_rig;
     QTimer m_dialogWatch;
 };
 
@@ -85,38 +64,15 @@ void tst_WirelessPanel::init()
 {
     m_pty = std::make_unique<PtyPort>(3);
     QVERIFY(m_pty->pty.isValid());
-    m_port = std::make_unique<CommPort>();
-    m_channels.clear();
-    m_settings = std::make_unique<PortSettings>(*m_port, m_channels);
-    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
-    m_viewer = std::make_unique<ReceiveViewerHost>(nullptr, m_channels);
-    m_events = std::make_unique<CommEventHandler>(*m_port, *m_transmitter, m_channels, *m_viewer);
-    connect(m_port.get(), &CommPort::onComm, m_events.get(), &CommEventHandler::MSComm1_OnComm);
-    m_portPanel = std::make_unique<FrmPortSetShow>(*m_settings);
-    m_panel
-        = std::make_unique<FrmWirelessShow>(*m_transmitter, *m_events, *m_settings, *m_viewer, m_channels);
-    m_panel->selectFirstCommand();
-    m_panel->fillStatusPrinterList();
-    m_settings->ApplyPortDefaults();
-    // A pty has no CTS line to hand-shake with.
-    m_settings->SelectHandshake(0);
-    m_panel->show();
-    // The first paint loads the fonts; inside a 5 ms reply wait it would hold
-    // the reply back until the wait is over.
-    QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    m_rig = std::make_unique<WirelessPanelRig>();
+    QVERIFY(m_rig->showAndWaitForPaint());
 }
 
 void tst_WirelessPanel::cleanup()
 {
     m_dialogWatch.stop();
     m_dialogWatch.disconnect();
-    m_panel.reset();
-    m_portPanel.reset();
-    m_events.reset();
-    m_viewer.reset();
-    m_transmitter.reset();
-    m_settings.reset();
-    m_port.reset();
+    m_rig.reset();
     m_pty.reset();
 }
 
@@ -146,55 +102,55 @@ QColor tst_WirelessPanel::textColour(QLabel *label)
 
 void tst_WirelessPanel::optionsSetUpTheirSelectors()
 {
-    QComboBox *combo3 = child<QComboBox>("WLCombo3");
-    QComboBox *combo4 = child<QComboBox>("WLCombo4");
+    QComboBox *combo3 = m_rig->child<QComboBox>("WLCombo3");
+    QComboBox *combo4 = m_rig->child<QComboBox>("WLCombo4");
     const auto shownFrames = [this] {
         QStringList shown;
-        for (QGroupBox *frame : m_panel->findChildren<QGroupBox *>(QRegularExpression("^WLFrame[1-5]$")))
+        for (QGroupBox *frame : m_rig->panel.findChildren<QGroupBox *>(QRegularExpression("^WLFrame[1-5]$")))
             shown += frame->isVisible() ? frame->objectName() : QString();
         shown.removeAll(QString());
         return shown;
     };
     // Start-up: the re-address command with its four selectors.
-    QCOMPARE(m_panel->WLCommandIndex(), 0);
-    QVERIFY(child<QRadioButton>("WLOption1")->isChecked());
+    QCOMPARE(m_rig->panel.WLCommandIndex(), 0);
+    QVERIFY(m_rig->child<QRadioButton>("WLOption1")->isChecked());
     QCOMPARE(shownFrames(), (QStringList { "WLFrame1", "WLFrame2", "WLFrame3", "WLFrame4" }));
-    QCOMPARE(child<QGroupBox>("WLFrame1")->title(), QStringLiteral("原来的地址是"));
-    QCOMPARE(child<QComboBox>("WLCombo2")->itemText(3), QStringLiteral("4号机"));
+    QCOMPARE(m_rig->child<QGroupBox>("WLFrame1")->title(), QStringLiteral("原来的地址是"));
+    QCOMPARE(m_rig->child<QComboBox>("WLCombo2")->itemText(3), QStringLiteral("4号机"));
     QCOMPARE(combo4->itemText(124), QStringLiteral("信道124"));
-    QCOMPARE(child<QComboBox>("WLCombo120")->count(), 4);
-    QCOMPARE(child<QComboBox>("WLCombo120")->currentText(), QStringLiteral("1号机"));
+    QCOMPARE(m_rig->child<QComboBox>("WLCombo120")->count(), 4);
+    QCOMPARE(m_rig->child<QComboBox>("WLCombo120")->currentText(), QStringLiteral("1号机"));
     for (const char *name : { "WLPrinter1", "WLPrinter2", "WLPrinter3", "WLPrinter4" })
-        QVERIFY2(child<QCheckBox>(name)->isChecked() == (name == QLatin1String("WLPrinter3")), name);
-    QCOMPARE(child<QLabel>("WLLabel1")->text(), QStringLiteral("提示:信息"));
-    QCOMPARE(textColour(child<QLabel>("WLLabel1")), blue);
+        QVERIFY2(m_rig->child<QCheckBox>(name)->isChecked() == (name == QLatin1String("WLPrinter3")), name);
+    QCOMPARE(m_rig->child<QLabel>("WLLabel1")->text(), QStringLiteral("提示:信息"));
+    QCOMPARE(textColour(m_rig->child<QLabel>("WLLabel1")), blue);
 
-    click("WLOption4");
+    m_rig->click("WLOption4");
     QCOMPARE(combo3->itemText(3), QStringLiteral("机号4"));
     combo4->setCurrentIndex(3);
-    click("WLOption5");
-    QCOMPARE(m_panel->WLCommandIndex(), 4);
+    m_rig->click("WLOption5");
+    QCOMPARE(m_rig->panel.WLCommandIndex(), 4);
     QCOMPARE(combo4->currentText(), QStringLiteral("38400bps"));
     QCOMPARE(shownFrames(), QStringList { "WLFrame4" });
-    QCOMPARE(child<QGroupBox>("WLFrame4")->title(), QStringLiteral("选择波特率"));
+    QCOMPARE(m_rig->child<QGroupBox>("WLFrame4")->title(), QStringLiteral("选择波特率"));
 
-    click("WLOption3");
-    QCOMPARE(m_panel->WLCommandIndex(), 3);
+    m_rig->click("WLOption3");
+    QCOMPARE(m_rig->panel.WLCommandIndex(), 3);
     QCOMPARE(combo3->count(), 4);
     QCOMPARE(combo4->count(), 125);
     QCOMPARE(shownFrames(), QStringList { "WLFrame4" });
-    QCOMPARE(child<QGroupBox>("WLFrame4")->title(), QStringLiteral("设置主机信道为"));
+    QCOMPARE(m_rig->child<QGroupBox>("WLFrame4")->title(), QStringLiteral("设置主机信道为"));
 
-    click("WLOption1");
-    QCOMPARE(m_panel->WLCommandIndex(), 0);
+    m_rig->click("WLOption1");
+    QCOMPARE(m_rig->panel.WLCommandIndex(), 0);
     QCOMPARE(combo3->itemText(124), QStringLiteral("信道124"));
-    QCOMPARE(child<QComboBox>("WLCombo1")->count(), 4);
+    QCOMPARE(m_rig->child<QComboBox>("WLCombo1")->count(), 4);
     QCOMPARE(shownFrames().size(), 4);
 
-    click("WLOption2");
-    QCOMPARE(m_panel->WLCommandIndex(), 1);
+    m_rig->click("WLOption2");
+    QCOMPARE(m_rig->panel.WLCommandIndex(), 1);
     QCOMPARE(shownFrames(), QStringList { "WLFrame5" });
-    QCOMPARE(child<QGroupBox>("WLFrame5")->pos(), QPoint(120 / 15, 1320 / 15));
+    QCOMPARE(m_rig->child<QGroupBox>("WLFrame5")->pos(), QPoint(120 / 15, 1320 / 15));
 }
 
 void tst_WirelessPanel::framesGoOutByteForByte_data()
@@ -226,7 +182,7 @@ void tst_WirelessPanel::framesGoOutByteForByte()
     QFETCH(QStringList, steps);
     QFETCH(QByteArray, frame);
     for (const QString &step : steps) {
-        QWidget *control = m_panel->findChild<QWidget *>(step.section(u'=', 0, 0));
+        QWidget *control = m_rig->panel.findChild<QWidget *>(step.section(u'=', 0, 0));
         const int value = step.section(u'=', 1).toInt();
         if (auto *combo = qobject_cast<QComboBox *>(control))
             combo->setCurrentIndex(value);
@@ -236,8 +192,8 @@ void tst_WirelessPanel::framesGoOutByteForByte()
             QTest::mouseClick(control, Qt::LeftButton);
     }
     QCOMPARE(wire(), preambleHex + frame);
-    QCOMPARE(m_channels.statusTexts.first(), QStringLiteral("数据发送完成"));
-    QVERIFY(m_panel->findChild<QWidget *>(steps.last())->isEnabled());
+    QCOMPARE(m_rig->channels.statusTexts.first(), QStringLiteral("数据发送完成"));
+    QVERIFY(m_rig->panel.findChild<QWidget *>(steps.last())->isEnabled());
 }
 
 void tst_WirelessPanel::replyByteDecidesTheResult_data()
@@ -286,33 +242,33 @@ void tst_WirelessPanel::replyByteDecidesTheResult()
         if (reply >= 0 && seen.size() == frameLength)
             m_pty->pty.writeMaster(QByteArray(1, char(reply)));
     });
-    click(button.constData());
+    m_rig->click(button.constData());
     seen += m_pty->pty.readMaster();
     QCOMPARE(seen.size(), frameLength);
-    QCOMPARE(child<QLabel>(label.constData())->text(), text);
-    QCOMPARE(textColour(child<QLabel>(label.constData())), colour);
-    QCOMPARE(m_events->ReplyByte, 0);
+    QCOMPARE(m_rig->child<QLabel>(label.constData())->text(), text);
+    QCOMPARE(textColour(m_rig->child<QLabel>(label.constData())), colour);
+    QCOMPARE(m_rig->events.ReplyByte, 0);
 }
 
 void tst_WirelessPanel::hostBaudMovesThePcPort()
 {
-    click("WLOption5");
-    child<QComboBox>("WLCombo4")->setCurrentIndex(0);
-    click("CmdWLsend");
+    m_rig->click("WLOption5");
+    m_rig->child<QComboBox>("WLCombo4")->setCurrentIndex(0);
+    m_rig->click("CmdWLsend");
     QCOMPARE(wire(), preambleHex + "12 00");
     QCOMPARE(m_pty->pty.slaveBaudRate(), 9600);
-    QCOMPARE(m_port->settings(), QStringLiteral("9600,N,8,1"));
-    QCOMPARE(m_settings->SelectedBaud, QStringLiteral("9600"));
-    QVERIFY(m_portPanel->findChild<QRadioButton *>(QStringLiteral("optBautrateSet_0"))->isChecked());
-    QVERIFY(m_channels.statusTexts.contains(QStringLiteral("Baud rate setting : 9600bps")));
+    QCOMPARE(m_rig->port.settings(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(m_rig->settings.SelectedBaud, QStringLiteral("9600"));
+    QVERIFY(m_rig->portPanel.findChild<QRadioButton *>(QStringLiteral("optBautrateSet_0"))->isChecked());
+    QVERIFY(m_rig->channels.statusTexts.contains(QStringLiteral("Baud rate setting : 9600bps")));
 }
 
 void tst_WirelessPanel::staleStopDoesNotCutTheFrame()
 {
-    m_transmitter->setStopSending(true);
-    click("CmdWLsend");
+    m_rig->transmitter.setStopSending(true);
+    m_rig->click("CmdWLsend");
     QCOMPARE(wire(), preambleHex + "0b 01 01 00 00");
-    QCOMPARE(m_channels.statusTexts.first(), QStringLiteral("数据发送完成"));
+    QCOMPARE(m_rig->channels.statusTexts.first(), QStringLiteral("数据发送完成"));
 }
 
 void tst_WirelessPanel::searchSendsTheLastConfirmedRange()
@@ -331,7 +287,7 @@ void tst_WirelessPanel::searchSendsTheLastConfirmedRange()
             text2->setText(last);
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
         });
-        click("CmdSearchCHN");
+        m_rig->click("CmdSearchCHN");
         return opened;
     };
     const QStringList openingValues { QStringLiteral("0"), QStringLiteral("20") };
@@ -339,26 +295,26 @@ void tst_WirelessPanel::searchSendsTheLastConfirmedRange()
     // Closed without confirming before any confirmation: the range at start.
     QCOMPARE(search(QString(), QString()), openingValues);
     QCOMPARE(wire(), preambleHex + "0e 00 00");
-    QCOMPARE(m_viewer->viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
-    QVERIFY(m_viewer->viewer().isVisible());
+    QCOMPARE(m_rig->viewer.viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
+    QVERIFY(m_rig->viewer.viewer().isVisible());
 
     QCOMPARE(search(QStringLiteral("0"), QStringLiteral("20")), openingValues);
     QCOMPARE(wire(), preambleHex + "0e 00 14");
 
     // Retitled and switched to decimal, the viewer gets its title back; the
     // first channel above the last is sent as it stands.
-    m_viewer->viewer().setWindowTitle(QStringLiteral("decimal"));
-    m_viewer->viewer().Option2_Click();
+    m_rig->viewer.viewer().setWindowTitle(QStringLiteral("decimal"));
+    m_rig->viewer.viewer().Option2_Click();
     QCOMPARE(search(QStringLiteral("50"), QStringLiteral("10")), openingValues);
     QCOMPARE(wire(), preambleHex + "0e 32 0a");
-    QCOMPARE(m_viewer->viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
+    QCOMPARE(m_rig->viewer.viewer().windowTitle(), QStringLiteral("以下显示为可用信道,以十六进制显示"));
 
     QCOMPARE(search(QString(), QString()), openingValues);
     QCOMPARE(wire(), preambleHex + "0e 32 0a");
-    QCOMPARE(m_panel->SearchStartChannel(), 50);
-    QCOMPARE(m_panel->SearchEndChannel(), 10);
-    QVERIFY(m_channels.tips().isEmpty());
-    QVERIFY(child<QPushButton>("CmdSearchCHN")->isEnabled());
+    QCOMPARE(m_rig->panel.SearchStartChannel(), 50);
+    QCOMPARE(m_rig->panel.SearchEndChannel(), 10);
+    QVERIFY(m_rig->channels.tips().isEmpty());
+    QVERIFY(m_rig->child<QPushButton>("CmdSearchCHN")->isEnabled());
 }
 
 void tst_WirelessPanel::badRangeIsRefused_data()
@@ -388,17 +344,17 @@ void tst_WirelessPanel::badRangeIsRefused()
         QTest::mouseClick(confirm, Qt::LeftButton);
         leftInBox = edit->text();
         openAfterRefusal = dialog->isVisible();
-        tipsAtRefusal = m_channels.tips();
+        tipsAtRefusal = m_rig->channels.tips();
         // Re-entered correctly, the range goes through.
         edit->setText(QStringLiteral("7"));
         QTest::mouseClick(confirm, Qt::LeftButton);
     });
-    click("CmdSearchCHN");
+    m_rig->click("CmdSearchCHN");
     QCOMPARE(tipsAtRefusal, QStringList { rangeTip });
-    QCOMPARE(m_channels.boxes.first().style, UserChannels::InformationIcon);
+    QCOMPARE(m_rig->channels.boxes.first().style, UserChannels::InformationIcon);
     QCOMPARE(leftInBox, QString());
     QVERIFY(openAfterRefusal);
-    QCOMPARE(m_channels.tips().size(), 1);
+    QCOMPARE(m_rig->channels.tips().size(), 1);
     QCOMPARE(wire(), preambleHex + (box == QLatin1String("Text1") ? "0e 07 14" : "0e 00 07"));
 }
 
