@@ -8,8 +8,8 @@
 #include "PtyPair.h"
 #include "RecordingProcessLauncher.h"
 #include "ScriptedFileChooser.h"
+#include "UnexpectedMessagePrinter.h"
 #include "app/FrmMain.h"
-#include "app/UserChannels.h"
 #include "serial/CommPort.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/ReceiveViewerHost.h"
@@ -33,21 +33,6 @@ constexpr qsizetype chunkSize = 512;
 constexpr qsizetype expectedLength = byteCount * 3;
 
 QTextStream out(stdout);
-
-class SilentChannels : public UserChannels
-{
-public:
-    void ShowStatusText(const QString &) override { }
-    int messageBox(const QString &prompt, int, const QString &) override
-    {
-        out << "  unexpected message: " << prompt << Qt::endl;
-        return AnswerOk;
-    }
-    void showInformationTip(const QString &message) override
-    {
-        out << "  unexpected information tip: " << message << Qt::endl;
-    }
-};
 
 void writeAll(int master, const QByteArray &bytes)
 {
@@ -114,7 +99,7 @@ int main(int argc, char *argv[])
     qputenv("VELTRIN_COM3", pty.slavePath().toLocal8Bit());
     QApplication app(argc, argv);
 
-    SilentChannels channels;
+    UnexpectedMessagePrinter channels;
     ScriptedFileChooser files;
     RecordingProcessLauncher launcher;
     FrmMain window(channels, files, launcher);

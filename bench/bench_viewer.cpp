@@ -5,7 +5,7 @@
 // conversions of the same megabyte in all six directions, directly and
 // through the window's options, next to `xxd -p` on the same bytes.
 
-#include "app/UserChannels.h"
+#include "UnexpectedMessagePrinter.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/NotationConverter.h"
 #include "viewer/ReceiveViewerHost.h"
@@ -29,18 +29,6 @@ constexpr qsizetype byteCount = 1 << 20;
 constexpr qsizetype chunkSize = 512;
 
 QTextStream out(stdout);
-
-class SilentChannels : public UserChannels
-{
-public:
-    void ShowStatusText(const QString &) override { }
-    int messageBox(const QString &prompt, int, const QString &) override
-    {
-        out << "  unexpected message: " << prompt << Qt::endl;
-        return AnswerOk;
-    }
-    void showInformationTip(const QString &) override { }
-};
 
 // Notes when the view last started to paint.
 class PaintCounter : public QObject
@@ -288,7 +276,7 @@ int main(int argc, char *argv[])
     out.setRealNumberNotation(QTextStream::FixedNotation);
 
     const QByteArray bytes = randomBytes();
-    SilentChannels channels;
+    UnexpectedMessagePrinter channels;
     ReceiveViewerHost host(nullptr, channels);
     host.showViewer();
     QEventLoop settle;

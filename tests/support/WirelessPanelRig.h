@@ -26,8 +26,7 @@ public:
     // over.
     [[nodiscard]] bool showAndWaitForPaint();
 
-    template<typename T>
-    T *child(const char *name) const
+    template<typename T> T *child(const char *name) const
     {
         T *widget = panel.findChild<T *>(QLatin1String(name));
         Q_ASSERT_X(widget, "child", name);
