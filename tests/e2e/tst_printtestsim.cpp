@@ -2,13 +2,10 @@
 // panel, the parser, the transmitter and the serial layer on one side, the
 // module routing print data to its printers on the other.
 
-#include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
+#include "SendPathRig.h"
 #include "hostsim/HostSimulator.h"
-#include "notation/SendTextParser.h"
 #include "printtest/FrmCommShow.h"
-#include "serial/CommPort.h"
-#include "serial/Transmitter.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -42,11 +39,8 @@ private:
 
     QTemporaryDir m_out;
     std::unique_ptr<HostSimulator> m_simulator;
-    std::unique_ptr<CommPort> m_port;
-    RecordingUserChannels m_channels;
+    std::unique_ptr<SendPathRig> m_rig;
     ScriptedFileChooser m_files;
-    std::unique_ptr<Transmitter> m_transmitter;
-    std::unique_ptr<SendTextParser> m_parser;
     std::unique_ptr<FrmCommShow> m_panel;
 };
 
@@ -60,21 +54,15 @@ void tst_PrintTestSim::init()
     QVERIFY2(m_simulator->start(&error), qPrintable(error));
     qputenv("VELTRIN_COM3", m_simulator->slavePath().toLocal8Bit());
 
-    m_port = std::make_unique<CommPort>();
-    QCOMPARE(m_port->setPortNumber(3), 0);
-    QCOMPARE(m_port->setHandshaking(0), 0);
-    m_channels.clear();
-    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
-    m_parser = std::make_unique<SendTextParser>(*m_transmitter, m_channels);
-    m_panel = std::make_unique<FrmCommShow>(*m_transmitter, *m_parser, m_channels, m_files);
+    m_rig = std::make_unique<SendPathRig>(3);
+    QCOMPARE(m_rig->portSetupError, 0);
+    m_panel = std::make_unique<FrmCommShow>(m_rig->transmitter, m_rig->parser, m_rig->channels, m_files);
 }
 
 void tst_PrintTestSim::cleanup()
 {
     m_panel.reset();
-    m_parser.reset();
-    m_transmitter.reset();
-    m_port.reset();
+    m_rig.reset();
     m_simulator.reset();
     qunsetenv("VELTRIN_COM3");
 }
@@ -110,7 +98,7 @@ void tst_PrintTestSim::dataReachesOnlyTheTickedPrinters()
     QCOMPARE(fileOf(2), QByteArray());
     QCOMPARE(fileOf(4), QByteArray());
     QCOMPARE(m_simulator->module().selectedPrinters(), 5);
-    QCOMPARE(m_channels.statusTexts.count(QStringLiteral("数据发送完成")), 2);
+    QCOMPARE(m_rig->channels.statusTexts.count(QStringLiteral("数据发送完成")), 2);
 }
 
 void tst_PrintTestSim::preambleInsideDataIsExecutedAsAFrame()

@@ -1,8 +1,5 @@
-#include "RecordingUserChannels.h"
+#include "SendPathRig.h"
 #include "SerialFixture.h"
-#include "notation/SendTextParser.h"
-#include "serial/CommPort.h"
-#include "serial/Transmitter.h"
 
 #include <QTest>
 
@@ -29,29 +26,20 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PtyPort> m_pty;
-    std::unique_ptr<CommPort> m_port;
-    RecordingUserChannels m_channels;
-    std::unique_ptr<Transmitter> m_transmitter;
-    std::unique_ptr<SendTextParser> m_parser;
+    std::unique_ptr<SendPathRig> m_rig;
 };
 
 void tst_SendTextParser::init()
 {
     m_pty = std::make_unique<PtyPort>(1);
     QVERIFY(m_pty->pty.isValid());
-    m_port = std::make_unique<CommPort>();
-    QCOMPARE(m_port->setPortNumber(1), 0);
-    QCOMPARE(m_port->setHandshaking(0), 0);
-    m_channels.clear();
-    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
-    m_parser = std::make_unique<SendTextParser>(*m_transmitter, m_channels);
+    m_rig = std::make_unique<SendPathRig>(1);
+    QCOMPARE(m_rig->portSetupError, 0);
 }
 
 void tst_SendTextParser::cleanup()
 {
-    m_parser.reset();
-    m_transmitter.reset();
-    m_port.reset();
+    m_rig.reset();
     m_pty.reset();
 }
 
@@ -72,20 +60,20 @@ void tst_SendTextParser::convertedTextGoesOnTheWire()
     QFETCH(qint16, mode);
     QFETCH(QString, text);
     QFETCH(QByteArray, wire);
-    m_parser->DataMode = mode;
-    m_parser->ParseSendText(text);
+    m_rig->parser.DataMode = mode;
+    m_rig->parser.ParseSendText(text);
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), wire);
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
-    QCOMPARE(m_channels.boxes.size(), 0);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
+    QCOMPARE(m_rig->channels.boxes.size(), 0);
 }
 
 void tst_SendTextParser::nothingToSendStillCompletes()
 {
-    m_parser->ParseSendText(QStringLiteral("#HEX //"));
+    m_rig->parser.ParseSendText(QStringLiteral("#HEX //"));
     QCOMPARE(m_pty->pty.readMaster(), QByteArray());
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
-    QVERIFY2(m_port->portOpen(), "the transmission opened the port although it had no byte to write");
-    QCOMPARE(m_parser->DataMode, qint16(1));
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
+    QVERIFY2(m_rig->port.portOpen(), "the transmission opened the port although it had no byte to write");
+    QCOMPARE(m_rig->parser.DataMode, qint16(1));
 }
 
 void tst_SendTextParser::errorShowsOneTipAndSendsNothing_data()
@@ -105,22 +93,22 @@ void tst_SendTextParser::errorShowsOneTipAndSendsNothing()
     QFETCH(QString, text);
     QFETCH(QString, tip);
     QFETCH(qint16, modeAfter);
-    m_parser->ParseSendText(text);
-    QCOMPARE(m_channels.tips(), QStringList { tip });
-    QCOMPARE(m_channels.boxes.constFirst().style, UserChannels::InformationIcon);
-    QCOMPARE(m_channels.statusTexts, QStringList());
-    QCOMPARE(m_parser->DataMode, modeAfter);
-    QVERIFY2(!m_port->portOpen(), "a failed parse must not even open the port");
+    m_rig->parser.ParseSendText(text);
+    QCOMPARE(m_rig->channels.tips(), QStringList { tip });
+    QCOMPARE(m_rig->channels.boxes.constFirst().style, UserChannels::InformationIcon);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList());
+    QCOMPARE(m_rig->parser.DataMode, modeAfter);
+    QVERIFY2(!m_rig->port.portOpen(), "a failed parse must not even open the port");
     QCOMPARE(m_pty->pty.readMaster(), QByteArray());
 }
 
 void tst_SendTextParser::notationCarriesOverToTheNextSend()
 {
-    m_parser->ParseSendText(QStringLiteral("#HEX 1B"));
-    m_parser->ParseSendText(QStringLiteral("40"));
+    m_rig->parser.ParseSendText(QStringLiteral("#HEX 1B"));
+    m_rig->parser.ParseSendText(QStringLiteral("40"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("1b 40"));
-    QCOMPARE(m_channels.statusTexts, QStringList({ done, done }));
-    QCOMPARE(m_parser->DataMode, qint16(1));
+    QCOMPARE(m_rig->channels.statusTexts, QStringList({ done, done }));
+    QCOMPARE(m_rig->parser.DataMode, qint16(1));
 }
 
 QTEST_GUILESS_MAIN(tst_SendTextParser)

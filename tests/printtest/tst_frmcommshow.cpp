@@ -1,11 +1,8 @@
-#include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
+#include "SendPathRig.h"
 #include "SerialFixture.h"
-#include "notation/SendTextParser.h"
 #include "printtest/FrmCommShow.h"
 #include "printtest/TextFileLoader.h"
-#include "serial/CommPort.h"
-#include "serial/Transmitter.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -56,11 +53,8 @@ private:
     QString writeFile(const QString &name, const QByteArray &bytes);
 
     std::unique_ptr<PtyPort> m_pty;
-    std::unique_ptr<CommPort> m_port;
-    RecordingUserChannels m_channels;
+    std::unique_ptr<SendPathRig> m_rig;
     ScriptedFileChooser m_files;
-    std::unique_ptr<Transmitter> m_transmitter;
-    std::unique_ptr<SendTextParser> m_parser;
     std::unique_ptr<FrmCommShow> m_panel;
     QTemporaryDir m_dir;
 };
@@ -68,22 +62,16 @@ private:
 void tst_FrmCommShow::init()
 {
     m_pty = std::make_unique<PtyPort>(3);
-    m_port = std::make_unique<CommPort>();
-    QCOMPARE(m_port->setPortNumber(3), 0);
-    QCOMPARE(m_port->setHandshaking(0), 0);
-    m_channels.clear();
-    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
-    m_parser = std::make_unique<SendTextParser>(*m_transmitter, m_channels);
-    m_panel = std::make_unique<FrmCommShow>(*m_transmitter, *m_parser, m_channels, m_files);
+    m_rig = std::make_unique<SendPathRig>(3);
+    QCOMPARE(m_rig->portSetupError, 0);
+    m_panel = std::make_unique<FrmCommShow>(m_rig->transmitter, m_rig->parser, m_rig->channels, m_files);
     m_panel->show();
 }
 
 void tst_FrmCommShow::cleanup()
 {
     m_panel.reset();
-    m_parser.reset();
-    m_transmitter.reset();
-    m_port.reset();
+    m_rig.reset();
     m_pty.reset();
 }
 
@@ -109,7 +97,7 @@ void tst_FrmCommShow::startStateSendsFrameThenData()
     QVERIFY(!child<QCheckBox>("chkPrinter5")->isEnabled());
     send(QStringLiteral("65 66"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("16 06 6a 66 0a 03 0d 04 41 42"));
-    QCOMPARE(m_channels.statusTexts,
+    QCOMPARE(m_rig->channels.statusTexts,
         (QStringList { QStringLiteral("数据发送完成"), QStringLiteral("数据发送完成") }));
     QCOMPARE(m_panel->PrinterMask, 4);
     QVERIFY(child<QPushButton>("Cmdsendcmd")->isEnabled());
@@ -161,8 +149,8 @@ void tst_FrmCommShow::lineBreaksFollowTheNotation()
 void tst_FrmCommShow::emptyTextIsRefused()
 {
     send(QString());
-    QCOMPARE(m_channels.tips(), QStringList { QStringLiteral("发送数据不能为空！") });
-    QCOMPARE(m_channels.boxes.at(0).style, 64);
+    QCOMPARE(m_rig->channels.tips(), QStringList { QStringLiteral("发送数据不能为空！") });
+    QCOMPARE(m_rig->channels.boxes.at(0).style, 64);
     QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
     QVERIFY(child<QPushButton>("Cmdsendcmd")->isEnabled());
 
@@ -174,28 +162,28 @@ void tst_FrmCommShow::blanksOnlySendAnEmptyTransmission()
 {
     send(QStringLiteral("   "));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("16 06 6a 66 0a 03 0d 04"));
-    QCOMPARE(m_channels.statusTexts.size(), 2);
-    QCOMPARE(m_channels.lastStatus(), QStringLiteral("数据发送完成"));
+    QCOMPARE(m_rig->channels.statusTexts.size(), 2);
+    QCOMPARE(m_rig->channels.lastStatus(), QStringLiteral("数据发送完成"));
 }
 
 void tst_FrmCommShow::notationErrorStillSendsTheFrame()
 {
     send(QStringLiteral("65 300"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("16 06 6a 66 0a 03 0d 04"));
-    QCOMPARE(m_channels.tips(), QStringList { QStringLiteral("类型不匹配！") });
+    QCOMPARE(m_rig->channels.tips(), QStringList { QStringLiteral("类型不匹配！") });
 }
 
 void tst_FrmCommShow::stopEndsAWaitingTransmission()
 {
-    QCOMPARE(m_port->setHandshaking(2), 0);
-    m_transmitter->setSendReady(false);
+    QCOMPARE(m_rig->port.setHandshaking(2), 0);
+    m_rig->transmitter.setSendReady(false);
     QTimer::singleShot(
         50, this, [this] { QTest::mouseClick(child<QPushButton>("cmdstopcmd"), Qt::LeftButton); });
     send(QStringLiteral("1 2 3"));
     // The stop hit the frame after its first byte; the data transmission that
     // follows writes its first byte and ends as failed as well.
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("16 01"));
-    QCOMPARE(m_channels.statusTexts,
+    QCOMPARE(m_rig->channels.statusTexts,
         (QStringList { QStringLiteral("数据发送失败"), QStringLiteral("数据发送失败") }));
     QVERIFY(child<QPushButton>("Cmdsendcmd")->isEnabled());
 }
@@ -208,13 +196,13 @@ void tst_FrmCommShow::loadedFileStandsUnderTxtDirective()
     QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
     QCOMPARE(m_files.filters, QStringList { QStringLiteral("文件(txt)|*.txt") });
     QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("#txt\n中文 test\nline2"));
-    QVERIFY(m_channels.tips().isEmpty());
+    QVERIFY(m_rig->channels.tips().isEmpty());
 
     // Sent in decimal notation, the first line is a directive and the line
     // breaks become blanks.
     QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
     QCOMPARE(m_pty->pty.readMaster().mid(8), gbk.encode(QStringLiteral("中文 test line2 ")));
-    QCOMPARE(m_parser->DataMode, 3);
+    QCOMPARE(m_rig->parser.DataMode, 3);
 }
 
 void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
@@ -246,8 +234,8 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor()
 
     QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
     QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("old text"));
-    QCOMPARE(m_channels.tips().size(), 1);
-    QVERIFY2(m_channels.tips().at(0).startsWith(messageStart), qPrintable(m_channels.tips().at(0)));
+    QCOMPARE(m_rig->channels.tips().size(), 1);
+    QVERIFY2(m_rig->channels.tips().at(0).startsWith(messageStart), qPrintable(m_rig->channels.tips().at(0)));
 }
 
 void tst_FrmCommShow::cancelledDialogChangesNothing()
@@ -256,7 +244,7 @@ void tst_FrmCommShow::cancelledDialogChangesNothing()
     m_files.nextPath.clear();
     QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
     QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("old text"));
-    QVERIFY(m_channels.boxes.isEmpty());
+    QVERIFY(m_rig->channels.boxes.isEmpty());
     QTest::mouseClick(child<QPushButton>("cmdClearcmd"), Qt::LeftButton);
     QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QString());
 }

@@ -1,8 +1,6 @@
 #include "PtyPair.h"
-#include "RecordingUserChannels.h"
+#include "SendPathRig.h"
 #include "SerialFixture.h"
-#include "serial/CommPort.h"
-#include "serial/Transmitter.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -41,36 +39,30 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<PtyPort> m_pty;
-    std::unique_ptr<CommPort> m_port;
-    RecordingUserChannels m_channels;
-    std::unique_ptr<Transmitter> m_transmitter;
+    std::unique_ptr<SendPathRig> m_rig;
 };
 
 void tst_Transmitter::init()
 {
     m_pty = std::make_unique<PtyPort>(1);
     QVERIFY(m_pty->pty.isValid());
-    m_port = std::make_unique<CommPort>();
-    QCOMPARE(m_port->setPortNumber(1), 0);
-    QCOMPARE(m_port->setHandshaking(0), 0);
-    m_channels.clear();
-    m_transmitter = std::make_unique<Transmitter>(*m_port, m_channels);
+    m_rig = std::make_unique<SendPathRig>(1);
+    QCOMPARE(m_rig->portSetupError, 0);
 }
 
 void tst_Transmitter::cleanup()
 {
-    m_transmitter.reset();
-    m_port.reset();
+    m_rig.reset();
     m_pty.reset();
 }
 
 void tst_Transmitter::decimalListGoesOutAsBytes()
 {
-    QVERIFY(!m_port->portOpen());
-    m_transmitter->SendDecimalList(QStringLiteral("22 06 106 102 10 03 19"));
+    QVERIFY(!m_rig->port.portOpen());
+    m_rig->transmitter.SendDecimalList(QStringLiteral("22 06 106 102 10 03 19"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("16 06 6a 66 0a 03 13"));
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
-    QVERIFY2(m_port->portOpen(), "a send opens the port and leaves it open");
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
+    QVERIFY2(m_rig->port.portOpen(), "a send opens the port and leaves it open");
 }
 
 void tst_Transmitter::badDecimalListSendsNothing_data()
@@ -91,17 +83,17 @@ void tst_Transmitter::badDecimalListSendsNothing_data()
 void tst_Transmitter::badDecimalListSendsNothing()
 {
     QFETCH(QString, text);
-    QVERIFY(m_port->setPortOpen(true) == 0);
-    m_transmitter->SendDecimalList(text);
-    QCOMPARE(m_channels.statusTexts, QStringList { failed });
+    QVERIFY(m_rig->port.setPortOpen(true) == 0);
+    m_rig->transmitter.SendDecimalList(text);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
     QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
 }
 
 void tst_Transmitter::emptyArrayOpensThePortAndReportsDone()
 {
-    m_transmitter->SendByteArray(0, QByteArray());
-    QVERIFY(m_port->portOpen());
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
+    m_rig->transmitter.SendByteArray(0, QByteArray());
+    QVERIFY(m_rig->port.portOpen());
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
     QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
 }
 
@@ -117,64 +109,64 @@ void tst_Transmitter::largeTransmissionArrivesWholeAndInOrder()
     QSocketNotifier reader(m_pty->pty.masterFd(), QSocketNotifier::Read);
     connect(&reader, &QSocketNotifier::activated, this, [&] { received += m_pty->pty.readMaster(0); });
 
-    m_transmitter->SendByteArray(qint32(bytes.size()), bytes);
+    m_rig->transmitter.SendByteArray(qint32(bytes.size()), bytes);
     received += m_pty->pty.readMaster(100);
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
     QCOMPARE(received.size(), bytes.size());
     QVERIFY(received == bytes);
 }
 
 void tst_Transmitter::withoutHandshakeSendReadyIsIgnored()
 {
-    m_transmitter->setSendReady(false);
-    m_transmitter->SendDecimalList(QStringLiteral("1 2 3"));
+    m_rig->transmitter.setSendReady(false);
+    m_rig->transmitter.SendDecimalList(QStringLiteral("1 2 3"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("01 02 03"));
-    QCOMPARE(m_channels.statusTexts, QStringList { done });
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
 }
 
 void tst_Transmitter::handshakeWaitsForSendReadyAndStopEndsIt()
 {
-    QCOMPARE(m_port->setHandshaking(2), 0);
-    m_transmitter->setSendReady(false);
+    QCOMPARE(m_rig->port.setHandshaking(2), 0);
+    m_rig->transmitter.setSendReady(false);
     QByteArray seenWhileWaiting;
     QTimer::singleShot(50, this, [&] {
         seenWhileWaiting = m_pty->pty.readMaster(10);
-        m_transmitter->cmdstopcmd_Click();
+        m_rig->transmitter.cmdstopcmd_Click();
     });
-    m_transmitter->SendDecimalList(QStringLiteral("1 2 3"));
+    m_rig->transmitter.SendDecimalList(QStringLiteral("1 2 3"));
     QCOMPARE(seenWhileWaiting.toHex(' '), QByteArray("01"));
     QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
-    QCOMPARE(m_channels.statusTexts, QStringList { failed });
-    QVERIFY(m_channels.informationTips.isEmpty());
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
+    QVERIFY(m_rig->channels.informationTips.isEmpty());
 }
 
 void tst_Transmitter::staleStopWritesOneByteAndFails()
 {
-    m_transmitter->setStopSending(true);
-    m_transmitter->SendDecimalList(QStringLiteral("1 2 3"));
+    m_rig->transmitter.setStopSending(true);
+    m_rig->transmitter.SendDecimalList(QStringLiteral("1 2 3"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("01"));
-    QCOMPARE(m_channels.statusTexts, QStringList { failed });
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
 }
 
 void tst_Transmitter::byteThatCannotLeaveEndsTheTransmission()
 {
     // Nobody reads the master: the pty fills up and the byte handed over last
     // can no longer leave.
-    m_transmitter->setDrainTimeoutMs(200);
+    m_rig->transmitter.setDrainTimeoutMs(200);
     const QByteArray bytes(1 << 20, 'x');
-    m_transmitter->SendByteArray(qint32(bytes.size()), bytes);
-    QCOMPARE(m_channels.statusTexts, QStringList { failed });
-    QCOMPARE(m_channels.informationTips, QStringList { QStringLiteral("设备忙") });
+    m_rig->transmitter.SendByteArray(qint32(bytes.size()), bytes);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
+    QCOMPARE(m_rig->channels.informationTips, QStringList { QStringLiteral("设备忙") });
 }
 
 void tst_Transmitter::portThatCannotOpenReportsItsError()
 {
-    QCOMPARE(m_port->setPortNumber(2), 0);
+    QCOMPARE(m_rig->port.setPortNumber(2), 0);
     qputenv("VELTRIN_COM2", "/nonexistent/veltrin-device");
-    m_transmitter->SendDecimalList(QStringLiteral("1"));
+    m_rig->transmitter.SendDecimalList(QStringLiteral("1"));
     qunsetenv("VELTRIN_COM2");
-    QCOMPARE(m_channels.informationTips.size(), 1);
-    QCOMPARE(m_channels.statusTexts, QStringList { failed });
+    QCOMPARE(m_rig->channels.informationTips.size(), 1);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
 }
 
 void tst_Transmitter::delayWaitsAndKeepsEventsRunning()
@@ -183,13 +175,13 @@ void tst_Transmitter::delayWaitsAndKeepsEventsRunning()
     QTimer::singleShot(0, this, [&] { ran = true; });
     QElapsedTimer clock;
     clock.start();
-    m_transmitter->DelayMs(10);
+    m_rig->transmitter.DelayMs(10);
     QVERIFY(clock.nsecsElapsed() >= 10'000'000);
     QVERIFY(ran);
 
     ran = false;
     QTimer::singleShot(0, this, [&] { ran = true; });
-    m_transmitter->DelayMs(0);
+    m_rig->transmitter.DelayMs(0);
     QVERIFY2(ran, "events are pumped at least once");
 }
 
