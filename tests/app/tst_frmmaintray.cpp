@@ -7,13 +7,12 @@
 #include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
 #include "VirtualTrayDisplay.h"
+#include "XdoMouse.h"
 #include "app/FrmMain.h"
 #include "app/TrayIcon.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -34,7 +33,6 @@ private Q_SLOTS:
     void closingTheWindowRemovesTheIconAndEnds();
 
 private:
-    void leftClickIcon();
     void expectProgramEndWithoutIcon(const std::function<void()> &leave);
 
     RecordingUserChannels m_channels;
@@ -62,22 +60,10 @@ void tst_FrmMainTray::cleanup()
     QTest::qWait(QApplication::doubleClickInterval() + 100);
 }
 
-void tst_FrmMainTray::leftClickIcon()
-{
-    QSystemTrayIcon *icon = m_window->trayIcon().findChild<QSystemTrayIcon *>();
-    QSignalSpy activations(icon, &QSystemTrayIcon::activated);
-    const QPoint centre = m_window->trayIcon().geometry().center();
-    QProcess::execute(QStringLiteral("xdotool"),
-        { QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y()),
-            QStringLiteral("click"), QStringLiteral("1") });
-    QTRY_COMPARE_WITH_TIMEOUT(activations.size(), 1, 5000);
-    QTest::qWait(QApplication::doubleClickInterval() + 100);
-}
-
 void tst_FrmMainTray::minimisingLeavesOnlyTheIconUntilItIsClicked()
 {
     // The first click shows the window, which is already shown.
-    leftClickIcon();
+    QVERIFY(XdoMouse::leftClickIcon(m_window->trayIcon()));
     QVERIFY(m_window->trayIcon().isShownFromTray());
     QVERIFY(m_window->isVisible());
 
@@ -86,9 +72,9 @@ void tst_FrmMainTray::minimisingLeavesOnlyTheIconUntilItIsClicked()
 
     // The alternation goes on from where it was: one click to "hidden", the
     // next one brings the window back, restored.
-    leftClickIcon();
+    QVERIFY(XdoMouse::leftClickIcon(m_window->trayIcon()));
     QVERIFY(!m_window->isVisible());
-    leftClickIcon();
+    QVERIFY(XdoMouse::leftClickIcon(m_window->trayIcon()));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 5000);
     QVERIFY(!m_window->isMinimized());
 }

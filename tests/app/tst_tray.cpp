@@ -4,6 +4,7 @@
 #include "RecordingProcessLauncher.h"
 #include "RecordingUserChannels.h"
 #include "VirtualTrayDisplay.h"
+#include "XdoMouse.h"
 #include "app/TrayIcon.h"
 
 #include <QApplication>
@@ -22,21 +23,6 @@
 namespace {
 
 const char exitChildArgument[] = "--exit-child";
-
-void xdotool(const QStringList &arguments)
-{
-    QProcess::execute(QStringLiteral("xdotool"), arguments);
-}
-
-void clickAt(QPoint point, int button, int clicks = 1)
-{
-    QStringList arguments { QStringLiteral("mousemove"), QString::number(point.x()),
-        QString::number(point.y()), QStringLiteral("click") };
-    if (clicks > 1)
-        arguments << QStringLiteral("--repeat") << QString::number(clicks) << QStringLiteral("--delay")
-                  << QStringLiteral("80");
-    xdotool(arguments << QString::number(button));
-}
 
 QPoint centreOf(const QMenu *menu, const QAction *action)
 {
@@ -86,11 +72,11 @@ int runExitChild(int argc, char *argv[])
     if (!QTest::qWaitFor([&] { return iconPlaced(tray); }, 10000))
         return 3;
     window.hide();
-    clickAt(tray.geometry().center(), 3);
+    XdoMouse::clickAt(tray.geometry().center(), 3);
     if (!QTest::qWaitFor([&] { return tray.menu()->isVisible(); }, 10000))
         return 4;
     const QAction *exitItem = tray.menu()->findChild<QAction *>(QStringLiteral("mnuexit"));
-    QTimer::singleShot(0, [&] { clickAt(centreOf(tray.menu(), exitItem), 1); });
+    QTimer::singleShot(0, [&] { XdoMouse::clickAt(centreOf(tray.menu(), exitItem), 1); });
     QTimer::singleShot(15000, [] { QCoreApplication::exit(5); });
     const int code = app.exec();
     std::printf("event loop ended with %d, icon %s\n", code, tray.isVisible() ? "shown" : "removed");
@@ -121,7 +107,6 @@ private slots:
 
 private:
     QSystemTrayIcon *systemIcon() const { return m_tray->findChild<QSystemTrayIcon *>(); }
-    void leftClick(int clicks);
     void openMenu();
     void choose(const QStringList &path);
 
@@ -161,19 +146,9 @@ void TestTray::cleanup()
     QTest::qWait(QApplication::doubleClickInterval() + 100);
 }
 
-// Clicks the icon and waits for the tray to report each click; the pause
-// afterwards keeps the next click from joining a double click.
-void TestTray::leftClick(int clicks)
-{
-    QSignalSpy activations(systemIcon(), &QSystemTrayIcon::activated);
-    clickAt(m_tray->geometry().center(), 1, clicks);
-    QTRY_COMPARE_WITH_TIMEOUT(activations.size(), clicks, 5000);
-    QTest::qWait(QApplication::doubleClickInterval() + 100);
-}
-
 void TestTray::openMenu()
 {
-    clickAt(m_tray->geometry().center(), 3);
+    XdoMouse::clickAt(m_tray->geometry().center(), 3);
     QTRY_VERIFY_WITH_TIMEOUT(m_tray->menu()->isVisible(), 5000);
 }
 
@@ -189,7 +164,7 @@ void TestTray::choose(const QStringList &path)
             items.begin(), items.end(), [&](const QAction *item) { return item->objectName() == name; });
         QVERIFY2(named != items.end(), qPrintable(name));
         const QAction *item = *named;
-        clickAt(centreOf(menu, item), 1);
+        XdoMouse::clickAt(centreOf(menu, item), 1);
         if (item->menu()) {
             menu = item->menu();
             QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
@@ -249,17 +224,17 @@ void TestTray::menuTree()
 void TestTray::tooltipOnHover()
 {
     QCOMPARE(m_tray->toolTip(), QStringLiteral("Corvessa"));
-    xdotool({ QStringLiteral("mousemove"), QString::number(m_tray->geometry().center().x()),
+    XdoMouse::run({ QStringLiteral("mousemove"), QString::number(m_tray->geometry().center().x()),
         QString::number(m_tray->geometry().center().y()) });
     QTRY_COMPARE_WITH_TIMEOUT(QToolTip::text(), QStringLiteral("Corvessa"), 5000);
-    xdotool({ QStringLiteral("mousemove"), QStringLiteral("600"), QStringLiteral("600") });
+    XdoMouse::run({ QStringLiteral("mousemove"), QStringLiteral("600"), QStringLiteral("600") });
     QToolTip::hideText();
 }
 
 void TestTray::doubleClickRightAfterStartHidesWindow()
 {
     QSignalSpy activations(systemIcon(), &QSystemTrayIcon::activated);
-    leftClick(2);
+    QVERIFY(XdoMouse::leftClickIcon(*m_tray, 2));
     QCOMPARE(activations.at(0).at(0).value<QSystemTrayIcon::ActivationReason>(), QSystemTrayIcon::Trigger);
     QCOMPARE(
         activations.at(1).at(0).value<QSystemTrayIcon::ActivationReason>(), QSystemTrayIcon::DoubleClick);
@@ -270,7 +245,7 @@ void TestTray::doubleClickRightAfterStartHidesWindow()
 void TestTray::leftClicksAlternate()
 {
     for (const bool shown : { true, false, true }) {
-        leftClick(1);
+        QVERIFY(XdoMouse::leftClickIcon(*m_tray, 1));
         QCOMPARE(m_tray->isShownFromTray(), shown);
         QTRY_COMPARE(m_window.isVisible(), shown);
         if (shown)
@@ -281,7 +256,7 @@ void TestTray::leftClicksAlternate()
 void TestTray::doubleClickWhileShownKeepsWindowShown()
 {
     QVERIFY(m_tray->isShownFromTray());
-    leftClick(2);
+    QVERIFY(XdoMouse::leftClickIcon(*m_tray, 2));
     QVERIFY(m_tray->isShownFromTray());
     QTRY_VERIFY(m_window.isVisible());
     QVERIFY(!m_window.isMinimized());

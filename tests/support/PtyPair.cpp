@@ -1,5 +1,7 @@
 #include "PtyPair.h"
 
+#include "TtySpeed.h"
+
 #include <QElapsedTimer>
 
 #include <cerrno>
@@ -94,21 +96,5 @@ void PtyPair::closeMaster()
 
 int PtyPair::slaveBaudRate() const
 {
-    termios tio {};
-    if (m_slaveKeepAlive < 0 || ::tcgetattr(m_slaveKeepAlive, &tio) != 0)
-        return -1;
-    switch (::cfgetospeed(&tio)) {
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        return 0;
-    }
+    return ttySpeed(m_slaveKeepAlive);
 }

@@ -1,5 +1,7 @@
 #include "TtyClient.h"
 
+#include "TtySpeed.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -34,21 +36,7 @@ bool TtyClient::write(const QByteArray &bytes)
 
 int TtyClient::lineSpeed() const
 {
-    termios tio {};
-    if (m_fd < 0 || ::tcgetattr(m_fd, &tio) != 0)
-        return -1;
-    switch (::cfgetospeed(&tio)) {
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B115200:
-        return 115200;
-    default:
-        return 0;
-    }
+    return ttySpeed(m_fd);
 }
 
 void TtyClient::readAvailable()
