@@ -1,8 +1,8 @@
+#include "RecordingProcessLauncher.h"
 #include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
 #include "SerialFixture.h"
 #include "app/FrmMain.h"
-#include "app/ProcessLauncher.h"
 #include "serial/CommErrorReport.h"
 #include "viewer/FrmReceiveShow.h"
 
@@ -11,17 +11,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-class NoLauncher : public ProcessLauncher
-{
-public:
-    bool startDetached(const QString &, const QStringList &) override { return false; }
-};
 
 const QString chosenColour = QStringLiteral("rgb(224, 224, 224)");
 const QString otherColour = QStringLiteral("rgb(240, 240, 240)");
@@ -60,7 +54,7 @@ private:
 
     RecordingUserChannels m_channels;
     ScriptedFileChooser m_files;
-    NoLauncher m_launcher;
+    RecordingProcessLauncher m_launcher;
     std::unique_ptr<FrmMain> m_window;
 };
 
