@@ -9,8 +9,6 @@
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/ReceiveViewerHost.h"
 
-#include <QEventLoop>
-
 namespace {
 
 const QColor blue(0, 0, 255);
@@ -95,7 +93,8 @@ void FrmWirelessShow::fillBaudRates(QComboBox *combo)
 
 void FrmWirelessShow::hideCommandFrames()
 {
-    for (QGroupBox *frame : { m_ui->WLFrame1, m_ui->WLFrame2, m_ui->WLFrame3, m_ui->WLFrame4, m_ui->WLFrame5 })
+    for (QGroupBox *frame :
+        { m_ui->WLFrame1, m_ui->WLFrame2, m_ui->WLFrame3, m_ui->WLFrame4, m_ui->WLFrame5 })
         frame->hide();
 }
 
@@ -172,8 +171,8 @@ QString FrmWirelessShow::configurationFrameText() const
             { ControlFrame::printerAddress(combo1), ControlFrame::printerAddress(combo2), combo3, combo4 });
     case 1: {
         int printerSet = 0;
-        const QCheckBox *const boxes[] = { m_ui->WLPrinter1, m_ui->WLPrinter2, m_ui->WLPrinter3,
-            m_ui->WLPrinter4 };
+        const QCheckBox *const boxes[]
+            = { m_ui->WLPrinter1, m_ui->WLPrinter2, m_ui->WLPrinter3, m_ui->WLPrinter4 };
         for (int i = 0; i < printerCount; ++i) {
             if (boxes[i]->isChecked())
                 printerSet |= ControlFrame::printerAddress(i);
@@ -252,11 +251,7 @@ void FrmWirelessShow::runRangeDialog()
         m_SearchStartChannel = first;
         m_SearchEndChannel = last;
     });
-    QEventLoop loop;
-    connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.show();
-    loop.exec();
+    dialog.exec();
 }
 
 void FrmWirelessShow::CmdSearchCHN_Click()
