@@ -26,8 +26,9 @@ const QPoint panelPosition(120 / 15, 1440 / 15);
 // many locales append to it.
 QString clockFormat(const QLocale &locale)
 {
+    static const QRegularExpression timeZone(QStringLiteral("\\s*\\(?t+\\)?"));
     QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    format.remove(timeZone);
     return format.trimmed();
 }
 
@@ -164,7 +165,8 @@ void FrmMain::lblTestRF_Click()
 void FrmMain::TimeSysTimer_Timer()
 {
     const QLocale locale;
-    m_ui->ShowStatus_1->setText(QStringLiteral("  ") + locale.toString(QTime::currentTime(), clockFormat(locale)));
+    m_ui->ShowStatus_1->setText(
+        QStringLiteral("  ") + locale.toString(QTime::currentTime(), clockFormat(locale)));
     m_ui->ShowStatus_2->setText(
         QStringLiteral("  ") + locale.toString(QDate::currentDate(), QLocale::ShortFormat));
 }
