@@ -1,5 +1,7 @@
 #include "app/RtfReader.h"
 
+#include "notation/HexDigit.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -20,17 +22,6 @@ bool isLetter(char c)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Destinations whose content is never display text.
@@ -192,7 +183,7 @@ void RtfReader::readHexEscape()
     int value = 0;
     int digits = 0;
     while (digits < 2 && m_position < m_rtf.size()) {
-        const int digit = hexValue(m_rtf.at(m_position));
+        const int digit = hexDigitValue(uchar(m_rtf.at(m_position)));
         if (digit < 0)
             break;
         value = value * 16 + digit;

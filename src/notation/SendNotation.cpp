@@ -1,5 +1,7 @@
 #include "notation/SendNotation.h"
 
+#include "notation/HexDigit.h"
+
 #include <QStringEncoder>
 
 #include <optional>
@@ -42,17 +44,6 @@ constexpr const char *mnemonics[] = { "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", 
 bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-int hexDigitValue(char16_t c)
-{
-    if (isDigit(c))
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
 }
 
 bool isComment(QStringView token)

@@ -1,5 +1,6 @@
 #include "viewer/NotationConverter.h"
 
+#include "notation/HexDigit.h"
 #include "viewer/GbkCodec.h"
 
 #include <optional>
@@ -30,14 +31,7 @@ qsizetype writeToken(char16_t *out, uchar byte, bool hex)
 
 int digitValue(QChar ch, int base)
 {
-    const char16_t c = ch.unicode();
-    int value = -1;
-    if (c >= u'0' && c <= u'9')
-        value = c - u'0';
-    else if (c >= u'A' && c <= u'F')
-        value = c - u'A' + 10;
-    else if (c >= u'a' && c <= u'f')
-        value = c - u'a' + 10;
+    const int value = hexDigitValue(ch.unicode());
     return value < base ? value : -1;
 }
 
