@@ -1,6 +1,6 @@
 #include "app/AboutBox.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "app/FrmHelpShow.h"
 
-#include "app/ProcessLauncher.h"
 #include "app/RtfReader.h"
+#include "interfaces/ProcessLauncher.h"
 #include "ui_FrmHelpShow.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "app/FrmHelpShow.h"
 #include "app/TrayIcon.h"
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "printtest/FrmCommShow.h"
 #include "protocol/FrmWirelessShow.h"
 #include "serial/CommErrorReport.h"

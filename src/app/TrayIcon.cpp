@@ -1,8 +1,8 @@
 #include "app/TrayIcon.h"
 
 #include "app/AboutBox.h"
-#include "app/ProcessLauncher.h"
 #include "app/TrayTipField.h"
+#include "interfaces/ProcessLauncher.h"
 
 #include <QCoreApplication>
 #include <QIcon>

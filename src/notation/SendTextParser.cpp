@@ -1,6 +1,6 @@
 #include "notation/SendTextParser.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "notation/SendNotation.h"
 #include "serial/Transmitter.h"
 

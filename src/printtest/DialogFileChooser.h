@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printtest/FileChooser.h"
+#include "interfaces/FileChooser.h"
 
 #include <QPointer>
 

@@ -1,8 +1,8 @@
 #include "printtest/FrmCommShow.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/FileChooser.h"
+#include "interfaces/UserChannels.h"
 #include "notation/SendTextParser.h"
-#include "printtest/FileChooser.h"
 #include "printtest/TextFileLoader.h"
 #include "protocol/ControlFrame.h"
 #include "serial/Transmitter.h"

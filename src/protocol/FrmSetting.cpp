@@ -1,6 +1,6 @@
 #include "protocol/FrmSetting.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "ui_FrmSetting.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "serial/CommErrorReport.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 
 #include <QHash>
 

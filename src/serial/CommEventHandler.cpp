@@ -1,8 +1,8 @@
 #include "serial/CommEventHandler.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/ReceiveSink.h"
+#include "interfaces/UserChannels.h"
 #include "serial/CommPort.h"
-#include "serial/ReceiveSink.h"
 #include "serial/Transmitter.h"
 
 #include <QHash>

@@ -1,6 +1,7 @@
 #include "serial/CommPort.h"
 
 #include <QMetaObject>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <array>
@@ -291,6 +292,8 @@ CommPort::Private::Private(CommPort &q)
 
 CommPort::Private::~Private()
 {
+    // Nobody may hear of a close while the port is being destroyed.
+    QSignalBlocker quiet(m_q);
     close();
 }
 
@@ -350,17 +353,21 @@ int CommPort::Private::open()
     m_serial.clearError();
     m_state = DeviceState::Open;
     startLineQueries();
+    Q_EMIT m_q.openChanged(true);
     return NoError;
 }
 
 void CommPort::Private::close()
 {
+    const bool wasOpen = m_state == DeviceState::Open;
     m_state = DeviceState::Closed;
     m_lineTimer.stop();
     m_lines.reset();
     if (m_serial.isOpen())
         m_serial.close();
     m_serial.clearError();
+    if (wasOpen)
+        Q_EMIT m_q.openChanged(false);
 }
 
 int CommPort::Private::applyLineSettings(const LineSettings &line)

@@ -144,6 +144,9 @@ Q_SIGNALS:
     // The device failed while open (unplugged, pty master closed): the port
     // has been closed. Emitted once per failure.
     void failed(int errorNumber);
+    // The port opened or closed, whoever caused it: a panel, the transmitter
+    // or a device that went away.
+    void openChanged(bool open);
 
 private:
     class Private;

@@ -1,6 +1,6 @@
 #include "serial/PortSettings.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "serial/CommErrorReport.h"
 #include "serial/CommPort.h"
 

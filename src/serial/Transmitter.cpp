@@ -1,6 +1,6 @@
 #include "serial/Transmitter.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "serial/CommErrorReport.h"
 #include "serial/CommPort.h"
 

@@ -2,7 +2,7 @@
 
 #include "ui_FrmReceiveShow.h"
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 #include "viewer/NotationConverter.h"
 #include "viewer/ReceivedTextView.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/ReceiveSink.h"
+#include "interfaces/ReceiveSink.h"
 
 #include <QObject>
 #include <QPointer>

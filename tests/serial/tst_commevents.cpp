@@ -1,8 +1,8 @@
 #include "RecordingUserChannels.h"
 #include "SerialFixture.h"
+#include "interfaces/ReceiveSink.h"
 #include "serial/CommEventHandler.h"
 #include "serial/CommPort.h"
-#include "serial/ReceiveSink.h"
 #include "serial/Transmitter.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ProcessLauncher.h"
+#include "interfaces/ProcessLauncher.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserChannels.h"
+#include "interfaces/UserChannels.h"
 
 #include <QTextStream>
 
