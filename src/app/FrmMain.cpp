@@ -43,6 +43,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     , m_transmitter(m_MSComm1, channels)
     , m_receiveViewer(this, channels)
     , m_commEvents(m_MSComm1, m_transmitter, channels, m_receiveViewer)
+    , m_moduleExchange(m_transmitter, m_commEvents)
     , m_sendTextParser(m_transmitter, channels)
     , m_ui(std::make_unique<Ui::FrmMain>())
 {
@@ -53,8 +54,8 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
         QStringLiteral("FrmMain, QLabel, QFrame, QGroupBox { background-color: rgb(224, 224, 224); }"));
 
     m_FrmCommShow = new FrmCommShow(m_transmitter, m_sendTextParser, channels, files, this);
-    m_FrmWirelessShow
-        = new FrmWirelessShow(m_transmitter, m_commEvents, m_portSettings, m_receiveViewer, channels, this);
+    m_FrmWirelessShow = new FrmWirelessShow(
+        m_moduleExchange, m_transmitter, m_portSettings, m_receiveViewer, channels, this);
     m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
     m_FrmHelpShow = new FrmHelpShow(launcher, this);
     m_trayIcon = std::make_unique<TrayIcon>(this, channels, launcher);
@@ -66,11 +67,9 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
     connect(m_ui->lblTestRF, &ClickableLabel::clicked, this, &FrmMain::lblTestRF_Click);
     connect(&m_MSComm1, &CommPort::onComm, &m_commEvents, &CommEventHandler::MSComm1_OnComm);
-    // Queued: the report is a modal window, which must not open inside the
-    // serial layer's own error handling.
-    connect(
-        &m_MSComm1, &CommPort::failed, this, [this](int number) { ReportCommError(m_channels, number); },
-        Qt::QueuedConnection);
+    // The port emits failed() from the event loop, once per vanished device.
+    connect(&m_MSComm1, &CommPort::failed, this,
+        [this](int number) { ReportCommError(m_channels, number, deviceLostCause()); });
     connect(&m_TimeSysTimer, &QTimer::timeout, this, &FrmMain::TimeSysTimer_Timer);
 
     Form_Load();

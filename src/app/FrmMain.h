@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notation/SendTextParser.h"
+#include "protocol/ModuleExchange.h"
 #include "serial/CommEventHandler.h"
 #include "serial/CommPort.h"
 #include "serial/PortSettings.h"
@@ -45,6 +46,7 @@ public:
     PortSettings &portSettings() { return m_portSettings; }
     Transmitter &transmitter() { return m_transmitter; }
     CommEventHandler &commEvents() { return m_commEvents; }
+    ModuleExchange &moduleExchange() { return m_moduleExchange; }
     ReceiveViewerHost &receiveViewer() { return m_receiveViewer; }
     SendTextParser &sendTextParser() { return m_sendTextParser; }
     TrayIcon &trayIcon() { return *m_trayIcon; }
@@ -73,6 +75,7 @@ private:
     Transmitter m_transmitter;
     ReceiveViewerHost m_receiveViewer;
     CommEventHandler m_commEvents;
+    ModuleExchange m_moduleExchange;
     SendTextParser m_sendTextParser;
     std::unique_ptr<Ui::FrmMain> m_ui;
     FrmCommShow *m_FrmCommShow;

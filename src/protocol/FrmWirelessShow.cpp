@@ -2,7 +2,7 @@
 
 #include "protocol/ControlFrame.h"
 #include "protocol/FrmSetting.h"
-#include "serial/CommEventHandler.h"
+#include "protocol/ModuleExchange.h"
 #include "serial/PortSettings.h"
 #include "serial/Transmitter.h"
 #include "ui_FrmWirelessShow.h"
@@ -19,24 +19,19 @@ constexpr int printerCount = 4;
 // The module comes up at 38400 bit/s, the third rate.
 constexpr int defaultBaudEntry = 2;
 
-// Configuration frames get two waits; the host-baud command switches the PC's
-// port between them, once the module has had time to take the frame.
-constexpr double configurationWaitMs = 10;
-constexpr double statusWaitMs = 5;
 constexpr double searchWaitMs = 5;
-constexpr double hostChannelWaitMs = 10;
 
 // WLFrame5 takes the place of the four selector frames (120, 1320 twips).
 const QPoint printerFramePosition(120 / 15, 1320 / 15);
 
 } // namespace
 
-FrmWirelessShow::FrmWirelessShow(Transmitter &transmitter, CommEventHandler &commEvents,
+FrmWirelessShow::FrmWirelessShow(ModuleExchange &exchange, Transmitter &transmitter,
     PortSettings &portSettings, ReceiveViewerHost &receiveViewer, UserChannels &channels, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::FrmWirelessShow>())
+    , m_exchange(exchange)
     , m_transmitter(transmitter)
-    , m_commEvents(commEvents)
     , m_portSettings(portSettings)
     , m_receiveViewer(receiveViewer)
     , m_channels(channels)
@@ -189,14 +184,6 @@ QString FrmWirelessShow::configurationFrameText() const
     }
 }
 
-void FrmWirelessShow::sendFrame(const QString &text)
-{
-    // A stop request is meant for the print data it interrupted; left
-    // standing, it would cut this frame after its first byte.
-    m_transmitter.setStopSending(false);
-    m_transmitter.SendDecimalList(text);
-}
-
 void FrmWirelessShow::showResult(QLabel *label, const QString &text, const QColor &colour)
 {
     label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
@@ -207,23 +194,21 @@ void FrmWirelessShow::CmdWLsend_Click()
 {
     m_ui->CmdWLsend->setEnabled(false);
     showResult(m_ui->WLLabel1, QStringLiteral("正在设置..."), blue);
-    // Built before the waits: clicks on the options meanwhile change neither
+    // Built before the wait: clicks on the options meanwhile change neither
     // the frame nor whether the PC's port follows the host.
     const QString frame = configurationFrameText();
     const bool portFollows = m_WLCommandIndex == 4;
     const int baudIndex = m_ui->WLCombo4->currentIndex();
 
-    sendFrame(frame);
-    m_transmitter.DelayMs(configurationWaitMs);
+    // The module answers at its old speed; the PC's port follows after that.
+    const bool done = m_exchange.ask(frame).value_or(0) != 0;
     if (portFollows)
         m_portSettings.SelectBaudRate(baudIndex);
-    m_transmitter.DelayMs(configurationWaitMs);
 
-    if (m_commEvents.ReplyByte != 0)
+    if (done)
         showResult(m_ui->WLLabel1, QStringLiteral("提示:设置成功"), blue);
     else
         showResult(m_ui->WLLabel1, QStringLiteral("提示:设置失败"), red);
-    m_commEvents.ReplyByte = 0;
     m_ui->CmdWLsend->setEnabled(true);
 }
 
@@ -232,14 +217,13 @@ void FrmWirelessShow::CmdStatus_Click()
     m_ui->CmdStatus->setEnabled(false);
     // The entry index is the value sent: entry i is printer address 2^i.
     const int address = ControlFrame::printerAddress(m_ui->WLCombo120->currentIndex());
-    sendFrame(ControlFrame::text(ControlFrame::SlaveStatus, { address }));
-    m_transmitter.DelayMs(statusWaitMs);
+    const bool online
+        = m_exchange.ask(ControlFrame::text(ControlFrame::SlaveStatus, { address })).value_or(0) != 0;
 
-    if (m_commEvents.ReplyByte != 0)
+    if (online)
         showResult(m_ui->WLlblstatus, QStringLiteral("提示:所检测的打印机在线！"), blue);
     else
         showResult(m_ui->WLlblstatus, QStringLiteral("提示:所检测的打印机不在线！"), red);
-    m_commEvents.ReplyByte = 0;
     m_ui->CmdStatus->setEnabled(true);
 }
 
@@ -258,21 +242,18 @@ void FrmWirelessShow::CmdSearchCHN_Click()
 {
     runRangeDialog();
     m_ui->CmdSearchCHN->setEnabled(false);
-    sendFrame(
+    m_exchange.search(
         ControlFrame::text(ControlFrame::SearchFreeChannels, { m_SearchStartChannel, m_SearchEndChannel }));
     m_transmitter.DelayMs(searchWaitMs);
     // The free channels arrive over the next seconds; the receive path
     // appends them to the viewer.
     m_receiveViewer.viewer().setWindowTitle(QStringLiteral("以下显示为可用信道,以十六进制显示"));
     m_receiveViewer.showViewer();
-    m_commEvents.ReplyByte = 0;
     m_ui->CmdSearchCHN->setEnabled(true);
 }
 
 void FrmWirelessShow::cmdMasterCHN_Click()
 {
-    sendFrame(ControlFrame::text(ControlFrame::HostChannel));
-    m_transmitter.DelayMs(hostChannelWaitMs);
-    m_ui->WLlbl123->setText(QStringLiteral("主机处于通道：") + QString::number(m_commEvents.ReplyByte));
-    m_commEvents.ReplyByte = 0;
+    const quint8 channel = m_exchange.ask(ControlFrame::text(ControlFrame::HostChannel)).value_or(0);
+    m_ui->WLlbl123->setText(QStringLiteral("主机处于通道：") + QString::number(channel));
 }

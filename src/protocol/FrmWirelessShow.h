@@ -4,11 +4,11 @@
 
 #include <memory>
 
-class CommEventHandler;
 class PortSettings;
 class QColor;
 class QComboBox;
 class QLabel;
+class ModuleExchange;
 class ReceiveViewerHost;
 class Transmitter;
 class UserChannels;
@@ -24,16 +24,16 @@ class FrmWirelessShow;
 // printer's on-line status, for the free channels of a range and for its own
 // channel.
 //
-// Every operation sends its frame, waits with DelayMs so that the receive path
-// can store the reply's first byte in ReplyByte, reads it and resets it to 0.
-// Only the pressed button is disabled meanwhile: the rest of the program keeps
-// running inside the wait.
+// Every question goes through the module exchange, which sends the frame and
+// waits until the reply comes or its deadline passes. Only the pressed button
+// is disabled meanwhile: the rest of the program keeps running inside the
+// wait.
 class FrmWirelessShow : public QWidget
 {
     Q_OBJECT
 
 public:
-    FrmWirelessShow(Transmitter &transmitter, CommEventHandler &commEvents, PortSettings &portSettings,
+    FrmWirelessShow(ModuleExchange &exchange, Transmitter &transmitter, PortSettings &portSettings,
         ReceiveViewerHost &receiveViewer, UserChannels &channels, QWidget *parent = nullptr);
     ~FrmWirelessShow() override;
 
@@ -64,15 +64,14 @@ private:
     void hideCommandFrames();
     void showSelectorFrame(int number, const QString &caption);
     void runRangeDialog();
-    void sendFrame(const QString &text);
     static void fillPrinters(QComboBox *combo);
     static void fillChannels(QComboBox *combo);
     static void fillBaudRates(QComboBox *combo);
     static void showResult(QLabel *label, const QString &text, const QColor &colour);
 
     std::unique_ptr<Ui::FrmWirelessShow> m_ui;
+    ModuleExchange &m_exchange;
     Transmitter &m_transmitter;
-    CommEventHandler &m_commEvents;
     PortSettings &m_portSettings;
     ReceiveViewerHost &m_receiveViewer;
     UserChannels &m_channels;

@@ -35,7 +35,30 @@ QString commErrorMessage(int number)
     return messages.value(number, QStringLiteral("未知错误 "));
 }
 
-void ReportCommError(UserChannels &channels, int number)
+QString deviceLostCause()
 {
-    channels.showInformationTip(commErrorMessage(number));
+    return QStringLiteral(
+        "串口设备已断开(例如USB转串口线被拔出)。接回设备后，选择“打开串口”或再次发送即可重新打开。");
+}
+
+QString handshakeStallCause(int handshaking)
+{
+    switch (handshaking) {
+    case 1:
+        return QStringLiteral("对方发出XOFF后没有再发XON，数据无法发出。");
+    case 2:
+        return QStringLiteral(
+            "对方没有给出CTS信号，数据无法发出。如果线路上没有接CTS，请在串口设置中选择“无握手”。");
+    case 3:
+        return QStringLiteral("对方没有给出CTS信号，或发出XOFF后没有再发XON，数据无法发出。如果线路上没有接CT"
+                              "S，请在串口设置中选择“无握手”或“软件握手”。");
+    default:
+        return QString();
+    }
+}
+
+void ReportCommError(UserChannels &channels, int number, const QString &cause)
+{
+    const QString message = commErrorMessage(number);
+    channels.showInformationTip(cause.isEmpty() ? message : message + QLatin1Char('\n') + cause);
 }

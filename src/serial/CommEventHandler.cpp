@@ -44,13 +44,14 @@ void CommEventHandler::MSComm1_OnComm()
     const int code = m_port.commEvent();
     if (code == CommPort::EvReceive) {
         QByteArray chunk = m_port.input();
-        // The transmitter purges the receive buffer before every byte, so an
+        // A transmission purges the receive buffer when it starts, so an
         // arrival can be gone by the time its event is handled.
         if (chunk.isEmpty())
             return;
         RxBytes = std::move(chunk);
         ReplyByte = quint8(RxBytes.at(0));
         m_viewer.appendReceived(RxBytes);
+        Q_EMIT replyStored(ReplyByte);
     } else if (code == CommPort::EvCTS) {
         m_transmitter.setSendReady(false);
     } else if (code == CommPort::EvDSR) {

@@ -29,6 +29,10 @@ public:
     QByteArray RxBytes;
     quint8 ReplyByte = 0;
 
+Q_SIGNALS:
+    // A receive event stored its chunk's first byte in ReplyByte.
+    void replyStored(quint8 replyByte);
+
 private:
     CommPort &m_port;
     Transmitter &m_transmitter;

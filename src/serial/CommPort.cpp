@@ -15,15 +15,21 @@ using NativeHandle = HANDLE;
 #include <termios.h>
 using NativeHandle = int;
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#endif
 
 // Error numbers follow src/serial/ERRORS.md; keep the two in step.
 
 namespace {
 
 constexpr int lastPortNumber = 16;
-// Modem lines have no change notification in QSerialPort; 20 ms is well
-// below the time a far end holds a handshake line.
+// Modem lines and error counters have no change notification in
+// QSerialPort; 20 ms is well below the time a far end holds a handshake line.
 constexpr int lineQueryIntervalMs = 20;
+// A device that went away reads as a failed read of the comm device,
+// whichever operation happened to meet it.
+constexpr int deviceLostNumber = CommPort::CommReadError;
 
 struct LineSettings {
     qint32 baudRate = 9600;
@@ -60,6 +66,19 @@ struct LineEvent {
     QSerialPort::PinoutSignal line;
     int event;
 };
+
+struct ErrorCountEvent {
+    quint32 CommPort::LineErrorCounts::*count;
+    int event;
+};
+
+constexpr std::array<ErrorCountEvent, 5> errorCountEvents { {
+    { &CommPort::LineErrorCounts::breaks, CommPort::ErBreak },
+    { &CommPort::LineErrorCounts::framing, CommPort::ErFrame },
+    { &CommPort::LineErrorCounts::overruns, CommPort::ErOverrun },
+    { &CommPort::LineErrorCounts::bufferOverruns, CommPort::ErRxOver },
+    { &CommPort::LineErrorCounts::parity, CommPort::ErRxParity },
+} };
 
 constexpr std::array<LineEvent, 4> lineEvents { {
     { QSerialPort::ClearToSendSignal, CommPort::EvCTS },
@@ -194,18 +213,47 @@ bool addHardwareFlowControl(NativeHandle handle)
 #endif
 }
 
-// Bytes the OS has taken but not yet put on the line, or -1.
-qsizetype systemOutputQueue(NativeHandle handle)
-{
 #ifdef Q_OS_WIN
+// ClearCommError answers the output queue and clears the error flags in one
+// call, so every call adds the flags it cleared to running counts, which the
+// error polling reads like Linux's counters.
+std::optional<qsizetype> windowsCommStatus(HANDLE handle, CommPort::LineErrorCounts &counts)
+{
     COMSTAT status {};
     DWORD errors = 0;
-    return ::ClearCommError(handle, &errors, &status) ? qsizetype(status.cbOutQue) : -1;
+    if (!::ClearCommError(handle, &errors, &status))
+        return std::nullopt;
+    counts.breaks += (errors & CE_BREAK) ? 1 : 0;
+    counts.framing += (errors & CE_FRAME) ? 1 : 0;
+    counts.overruns += (errors & CE_OVERRUN) ? 1 : 0;
+    counts.bufferOverruns += (errors & CE_RXOVER) ? 1 : 0;
+    counts.parity += (errors & CE_RXPARITY) ? 1 : 0;
+    return qsizetype(status.cbOutQue);
+}
 #else
+// Bytes the OS has taken but not yet put on the line.
+std::optional<qsizetype> unixOutputQueue(int handle)
+{
     int queued = 0;
-    return ::ioctl(handle, TIOCOUTQ, &queued) == 0 ? qsizetype(queued) : -1;
+    if (::ioctl(handle, TIOCOUTQ, &queued) != 0)
+        return std::nullopt;
+    return qsizetype(queued);
+}
+
+// The driver's error counters; Linux serial drivers keep them, a pty does not.
+std::optional<CommPort::LineErrorCounts> unixErrorCounts([[maybe_unused]] int handle)
+{
+#ifdef Q_OS_LINUX
+    serial_icounter_struct counters {};
+    if (::ioctl(handle, TIOCGICOUNT, &counters) != 0)
+        return std::nullopt;
+    return CommPort::LineErrorCounts { quint32(counters.brk), quint32(counters.frame),
+        quint32(counters.overrun), quint32(counters.buf_overrun), quint32(counters.parity) };
+#else
+    return std::nullopt;
 #endif
 }
+#endif
 
 } // namespace
 
@@ -242,14 +290,20 @@ public:
     int refusedSetting(int unsupportedNumber);
 
     void handleError(QSerialPort::SerialPortError error);
+    void loseDevice();
     void handleReadyRead();
     bool receiveEventDue() const;
     void raise(int event);
 
     void startLineQueries();
+    void updateLineTimer();
+    void pollLine();
     void queryLines();
+    void queryErrorCounts();
     std::optional<QSerialPort::PinoutSignals> currentLines();
     std::optional<QSerialPort::PinoutSignals> pinoutSignals();
+    std::optional<LineErrorCounts> currentErrorCounts();
+    std::optional<qsizetype> osOutputQueue();
 
     CommPort &m_q;
     QSerialPort m_serial;
@@ -272,9 +326,16 @@ public:
 
     int m_operationDepth = 0;
     int m_operationError = 0;
+    int m_deviceFailure = 0;
 
     LineSource m_lineSource;
+    ErrorCountSource m_errorCountSource;
+    OutputQueueSource m_outputQueueSource;
     std::optional<QSerialPort::PinoutSignals> m_lines;
+    std::optional<LineErrorCounts> m_errorCounts;
+#ifdef Q_OS_WIN
+    LineErrorCounts m_windowsErrorCounts;
+#endif
 };
 
 CommPort::Private::Private(CommPort &q)
@@ -284,7 +345,8 @@ CommPort::Private::Private(CommPort &q)
     // the receive-buffer size says: a capped buffer stops reading the device,
     // and on a line without handshake the bytes the OS cannot hold are lost.
     m_lineTimer.setInterval(lineQueryIntervalMs);
-    QObject::connect(&m_lineTimer, &QTimer::timeout, &m_q, [this] { queryLines(); });
+    QObject::connect(&m_lineTimer, &QTimer::timeout, &m_q, [this] { pollLine(); });
+    QObject::connect(&m_serial, &QSerialPort::bytesWritten, &m_q, [this] { Q_EMIT m_q.bytesWritten(); });
     QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_q,
         [this](QSerialPort::SerialPortError error) { handleError(error); });
     QObject::connect(&m_serial, &QSerialPort::readyRead, &m_q, [this] { handleReadyRead(); });
@@ -326,6 +388,7 @@ int CommPort::Private::open()
         return PortAlreadyOpen;
 
     m_state = DeviceState::Opening;
+    m_deviceFailure = 0;
     // Open with settings every serial device takes, then apply the stored
     // ones one by one, so that a refused setting is told apart from a path
     // that is no serial device at all.
@@ -361,8 +424,10 @@ void CommPort::Private::close()
 {
     const bool wasOpen = m_state == DeviceState::Open;
     m_state = DeviceState::Closed;
+    m_deviceFailure = 0;
     m_lineTimer.stop();
     m_lines.reset();
+    m_errorCounts.reset();
     if (m_serial.isOpen())
         m_serial.close();
     m_serial.clearError();
@@ -415,20 +480,28 @@ void CommPort::Private::handleError(QSerialPort::SerialPortError error)
     // QSerialPort also reports a full OS output queue (EAGAIN from a write)
     // as ResourceError. The device has gone only when it no longer answers;
     // otherwise the bytes stay in QSerialPort's buffer for the event loop.
-    if (systemOutputQueue(m_serial.handle()) >= 0) {
+    if (osOutputQueue()) {
         m_serial.clearError();
         return;
     }
-    const int number = ioErrorNumber(error);
-    close();
-    if (m_operationDepth > 0) {
-        m_operationError = number;
+    loseDevice();
+}
+
+// Whoever meets a vanished device first (a notifier, an operation, a queue
+// count), the port closes and failed() reports it once. An operation that
+// met it also returns the number, so that its caller stops.
+void CommPort::Private::loseDevice()
+{
+    if (m_state != DeviceState::Open)
         return;
-    }
+    close();
+    m_deviceFailure = deviceLostNumber;
+    if (m_operationDepth > 0)
+        m_operationError = deviceLostNumber;
     // Queued, so that a modal report runs from the event loop and not from
-    // inside QSerialPort's notifier.
+    // inside QSerialPort's notifier or the caller's operation.
     QMetaObject::invokeMethod(
-        &m_q, [q = &m_q, number] { Q_EMIT q->failed(number); }, Qt::QueuedConnection);
+        &m_q, [q = &m_q] { Q_EMIT q->failed(deviceLostNumber); }, Qt::QueuedConnection);
 }
 
 // One receive event per arrival. QIODevice never emits readyRead() inside
@@ -470,10 +543,25 @@ void CommPort::Private::raise(int event)
 void CommPort::Private::startLineQueries()
 {
     m_lines = currentLines();
-    if (m_lines && m_state == DeviceState::Open)
+    m_errorCounts = currentErrorCounts();
+    updateLineTimer();
+}
+
+void CommPort::Private::updateLineTimer()
+{
+    if (m_state == DeviceState::Open && (m_lines || m_errorCounts))
         m_lineTimer.start();
     else
         m_lineTimer.stop();
+}
+
+void CommPort::Private::pollLine()
+{
+    if (m_lines)
+        queryLines();
+    if (m_errorCounts && m_state == DeviceState::Open)
+        queryErrorCounts();
+    updateLineTimer();
 }
 
 void CommPort::Private::queryLines()
@@ -482,7 +570,7 @@ void CommPort::Private::queryLines()
     if (m_state != DeviceState::Open)
         return;
     if (!lines) {
-        m_lineTimer.stop();
+        m_lines.reset();
         return;
     }
     const QSerialPort::PinoutSignals changed = *lines ^ *m_lines;
@@ -491,6 +579,49 @@ void CommPort::Private::queryLines()
         if (changed.testFlag(lineEvent.line) && m_state == DeviceState::Open)
             raise(lineEvent.event);
     }
+}
+
+// Each kind of error raises its event once per poll in which its count grew,
+// however many errors the poll found.
+void CommPort::Private::queryErrorCounts()
+{
+    const std::optional<LineErrorCounts> counts = currentErrorCounts();
+    if (m_state != DeviceState::Open)
+        return;
+    if (!counts) {
+        m_errorCounts.reset();
+        return;
+    }
+    const LineErrorCounts before = *m_errorCounts;
+    m_errorCounts = counts;
+    for (const ErrorCountEvent &errorEvent : errorCountEvents) {
+        if ((*counts).*errorEvent.count > before.*errorEvent.count && m_state == DeviceState::Open)
+            raise(errorEvent.event);
+    }
+}
+
+std::optional<CommPort::LineErrorCounts> CommPort::Private::currentErrorCounts()
+{
+    if (m_errorCountSource)
+        return m_errorCountSource();
+#ifdef Q_OS_WIN
+    if (!windowsCommStatus(m_serial.handle(), m_windowsErrorCounts))
+        return std::nullopt;
+    return m_windowsErrorCounts;
+#else
+    return unixErrorCounts(m_serial.handle());
+#endif
+}
+
+std::optional<qsizetype> CommPort::Private::osOutputQueue()
+{
+    if (m_outputQueueSource)
+        return m_outputQueueSource();
+#ifdef Q_OS_WIN
+    return windowsCommStatus(m_serial.handle(), m_windowsErrorCounts);
+#else
+    return unixOutputQueue(m_serial.handle());
+#endif
 }
 
 std::optional<QSerialPort::PinoutSignals> CommPort::Private::currentLines()
@@ -569,6 +700,11 @@ int CommPort::setSettings(const QString &settings)
     return NoError;
 }
 
+int CommPort::baudRate() const
+{
+    return d->m_line.baudRate;
+}
+
 int CommPort::handshaking() const
 {
     return d->m_handshaking;
@@ -592,6 +728,11 @@ int CommPort::setHandshaking(int mode)
 bool CommPort::portOpen() const
 {
     return d->m_serial.isOpen();
+}
+
+int CommPort::deviceFailure() const
+{
+    return d->m_deviceFailure;
 }
 
 int CommPort::setPortOpen(bool open)
@@ -712,20 +853,19 @@ int CommPort::output(QByteArrayView bytes)
     return operation.result(d->m_serial.error() == QSerialPort::NoError);
 }
 
-qsizetype CommPort::outBufferCount(int *error) const
+qsizetype CommPort::outBufferCount(int *error)
 {
     int number = NoError;
     qsizetype count = 0;
     if (!portOpen()) {
         number = PortNotOpen;
+    } else if (const std::optional<qsizetype> queued = d->osOutputQueue()) {
+        count = d->m_serial.bytesToWrite() + *queued;
     } else {
-        const qsizetype queued = systemOutputQueue(d->m_serial.handle());
         // The queue of an open descriptor is unreadable only when the
         // device behind it has gone.
-        if (queued < 0)
-            number = HardwareUnavailable;
-        else
-            count = d->m_serial.bytesToWrite() + queued;
+        d->loseDevice();
+        number = deviceLostNumber;
     }
     if (error)
         *error = number;
@@ -760,4 +900,16 @@ void CommPort::setLineSource(LineSource source)
     d->m_lineSource = std::move(source);
     if (portOpen())
         d->startLineQueries();
+}
+
+void CommPort::setErrorCountSource(ErrorCountSource source)
+{
+    d->m_errorCountSource = std::move(source);
+    if (portOpen())
+        d->startLineQueries();
+}
+
+void CommPort::setOutputQueueSource(OutputQueueSource source)
+{
+    d->m_outputQueueSource = std::move(source);
 }

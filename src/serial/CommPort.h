@@ -80,6 +80,23 @@ public:
     // the polling quietly until the next open.
     using LineSource = std::function<std::optional<QSerialPort::PinoutSignals>()>;
 
+    // The driver's running counts of line errors since the device appeared.
+    struct LineErrorCounts {
+        quint32 breaks = 0;
+        quint32 framing = 0;
+        quint32 overruns = 0;
+        quint32 bufferOverruns = 0;
+        quint32 parity = 0;
+    };
+    // Error-counter source for the same polling: the counts, or nullopt when
+    // the driver keeps none (a pty keeps none), which stops that part of the
+    // polling quietly until the next open.
+    using ErrorCountSource = std::function<std::optional<LineErrorCounts>()>;
+
+    // The bytes the OS holds for the line, or nullopt when the device no
+    // longer answers (it has gone).
+    using OutputQueueSource = std::function<std::optional<qsizetype>()>;
+
     explicit CommPort(QObject *parent = nullptr);
     ~CommPort() override;
 
@@ -93,6 +110,8 @@ public:
     // data bits 5-8, stop bits 1, 1.5, 2. Applied at once to an open port.
     QString settings() const;
     [[nodiscard]] int setSettings(const QString &settings);
+    // The line speed of the settings, in bit/s.
+    int baudRate() const;
 
     // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 RTS/CTS and XON/XOFF.
     int handshaking() const;
@@ -100,6 +119,9 @@ public:
 
     bool portOpen() const;
     [[nodiscard]] int setPortOpen(bool open);
+    // The number of the device failure that closed the port, which failed()
+    // reports; 0 while the port is open and when it was closed on purpose.
+    int deviceFailure() const;
 
     int inputLength() const;
     [[nodiscard]] int setInputLength(int length);
@@ -123,8 +145,9 @@ public:
     [[nodiscard]] int output(QByteArrayView bytes);
 
     // Bytes handed over but not yet on the line (our buffer plus the OS
-    // output queue). Sets *error when the count cannot be read.
-    qsizetype outBufferCount(int *error = nullptr) const;
+    // output queue). Sets *error when the count cannot be read, which means
+    // the device has gone: the port is then closed and failed() follows.
+    qsizetype outBufferCount(int *error = nullptr);
     qsizetype inBufferCount() const;
 
     // The waiting bytes, at most inputLength() of them (0: all); reading
@@ -134,16 +157,24 @@ public:
     // The condition that raised the current onComm().
     int commEvent() const;
 
-    // Replaces the modem-line query (the port's own pinoutSignals() by
-    // default); an empty source restores the default.
+    // Replace the modem-line query (the port's own pinoutSignals() by
+    // default), the error-counter query (TIOCGICOUNT, ClearCommError) and the
+    // OS output-queue query (TIOCOUTQ, ClearCommError): hardware behaviour a
+    // pty cannot show. An empty source restores the default.
     void setLineSource(LineSource source);
+    void setErrorCountSource(ErrorCountSource source);
+    void setOutputQueueSource(OutputQueueSource source);
 
 Q_SIGNALS:
     // One per arrival (while the receive threshold is not 0) or line condition.
     void onComm();
     // The device failed while open (unplugged, pty master closed): the port
-    // has been closed. Emitted once per failure.
+    // has been closed. Emitted once per failure, from the event loop, also
+    // when an operation met the failure and returned its number: callers of
+    // operations leave the report to this signal (see deviceFailure()).
     void failed(int errorNumber);
+    // Bytes went from our buffer to the OS: a transmission may go on.
+    void bytesWritten();
     // The port opened or closed, whoever caused it: a panel, the transmitter
     // or a device that went away.
     void openChanged(bool open);

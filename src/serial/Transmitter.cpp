@@ -4,6 +4,7 @@
 #include "serial/CommErrorReport.h"
 #include "serial/CommPort.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QStringList>
@@ -40,9 +41,14 @@ bool toByte(QStringView piece, char *byte)
     return true;
 }
 
-// Polling the OS output queue is the only way to learn that a byte has left;
-// a millisecond matches the granularity at which USB serial adapters report.
-constexpr int drainPollMs = 1;
+// A window of about 10 ms of line time keeps a USB adapter busy between two
+// looks at its queue, and bounds what still goes out after a stop.
+constexpr int windowMs = 10;
+// Start bit, eight data bits, stop bit.
+constexpr int bitsPerByte = 10;
+// Pending events run at least every 10 ms while a transmission works; half
+// that leaves room for the write between two looks at the clock.
+constexpr int pumpIntervalMs = 5;
 // The ready-wait is woken by flagsChanged(); the timer only bounds a wait in
 // which nothing at all happens.
 constexpr int readyPollMs = 100;
@@ -79,60 +85,128 @@ void Transmitter::SendByteArray(qint32 count, const QByteArray &bytes)
     m_channels.ShowStatusText(TransmitBytes(count, bytes) ? sendDoneText() : sendFailedText());
 }
 
+qsizetype Transmitter::windowBytes() const
+{
+    return qMax<qsizetype>(1, qsizetype(m_port.baudRate()) * windowMs / 1000 / bitsPerByte);
+}
+
 bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
 {
     // The count is the caller's; never read past the array it came with.
-    const qint32 total = qMin<qsizetype>(count, bytes.size());
-    for (qint32 i = 0; i < total; ++i) {
-        // Bytes received before this one are stale for the reply rules: a
-        // reply counts only when it arrives after the frame went out.
-        if (const int error = m_port.clearInBuffer())
-            return fail(error);
-        if (const int error = m_port.output(QByteArrayView(bytes.constData() + i, 1)))
-            return fail(error);
-        if (waitUntilDrained() != WaitResult::Done)
+    const qint64 total = qBound(qint64(0), qint64(count), qint64(bytes.size()));
+    if (total == 0)
+        return true;
+    // Bytes received before the transmission are stale for the reply rules;
+    // a reply counts only when it arrives after the frame went out. The
+    // output is never purged: on a pty that would discard bytes the far end
+    // has not read yet, and nothing handed over is ever thrown away.
+    if (const int error = m_port.clearInBuffer())
+        return fail(error);
+
+    m_total = total;
+    m_handedOver = 0;
+    m_leftLast = 0;
+    m_sinceProgress.start();
+    m_sincePump.start();
+    while (m_handedOver < total) {
+        if (m_port.handshaking() != 0 && waitForSendReady() != Step::Go)
             return false;
-        if (m_port.handshaking() != 0 && waitForSendReady() != WaitResult::Done)
+        qsizetype room = 0;
+        if (waitForRoom(&room) != Step::Go)
             return false;
+        // A stop is looked at after a write, so a stop still standing from
+        // before lets exactly one byte out.
+        const qint64 size = m_stopSending ? 1 : qMin<qint64>(room, total - m_handedOver);
+        if (const int error = m_port.output(QByteArrayView(bytes.constData() + m_handedOver, size)))
+            return fail(error);
+        m_handedOver += size;
+        if (m_stopSending)
+            return false;
+        pumpWhenDue();
         if (m_stopSending)
             return false;
     }
-    return true;
+    return waitUntilDrained() == Step::Go;
 }
 
-Transmitter::WaitResult Transmitter::waitUntilDrained()
+Transmitter::Step Transmitter::waitForSendReady()
 {
-    int error = 0;
-    if (m_port.outBufferCount(&error) == 0 && error == 0)
-        return WaitResult::Done;
-
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (error == 0) {
-        waitForEvents(drainPollMs);
-        if (m_stopSending)
-            return WaitResult::Stopped;
-        if (!m_port.portOpen()) {
-            error = CommPort::PortNotOpen;
-            break;
-        }
-        if (m_port.outBufferCount(&error) == 0 && error == 0)
-            return WaitResult::Done;
-        if (error == 0 && elapsed.elapsed() >= m_drainTimeoutMs)
-            error = CommPort::DeviceBusy;
-    }
-    fail(error);
-    return WaitResult::Failed;
-}
-
-Transmitter::WaitResult Transmitter::waitForSendReady()
-{
+    if (m_sendReady)
+        return Step::Go;
     while (!m_sendReady) {
         waitForEvents(readyPollMs);
         if (m_stopSending)
-            return WaitResult::Stopped;
+            return Step::Stopped;
     }
-    return WaitResult::Done;
+    // Time spent waiting for the far end is no stall of the line.
+    m_sinceProgress.restart();
+    return Step::Go;
+}
+
+Transmitter::Step Transmitter::waitForRoom(qsizetype *room)
+{
+    const qsizetype window = windowBytes();
+    for (;;) {
+        qsizetype queued = 0;
+        if (const Step step = checkLine(&queued); step != Step::Go)
+            return step;
+        if (queued < window) {
+            *room = window - queued;
+            return Step::Go;
+        }
+        waitForLine(queued);
+        if (m_stopSending)
+            return Step::Stopped;
+    }
+}
+
+Transmitter::Step Transmitter::waitUntilDrained()
+{
+    for (;;) {
+        qsizetype queued = 0;
+        if (const Step step = checkLine(&queued); step != Step::Go)
+            return step;
+        if (queued == 0)
+            return Step::Go;
+        waitForLine(queued);
+        if (m_stopSending)
+            return Step::Stopped;
+    }
+}
+
+// Reads what is still queued for the line and watches that it moves: a line
+// that takes no byte for the drain time ends the transmission as busy.
+Transmitter::Step Transmitter::checkLine(qsizetype *queued)
+{
+    if (!m_port.portOpen()) {
+        fail(CommPort::PortNotOpen);
+        return Step::Failed;
+    }
+    int error = 0;
+    *queued = m_port.outBufferCount(&error);
+    if (error != 0) {
+        fail(error);
+        return Step::Failed;
+    }
+    const qint64 left = m_handedOver - *queued;
+    if (left > m_leftLast || *queued == 0) {
+        m_leftLast = left;
+        m_sinceProgress.restart();
+    } else if (m_sinceProgress.elapsed() >= m_drainTimeoutMs) {
+        ReportCommError(m_channels, CommPort::DeviceBusy, handshakeStallCause(m_port.handshaking()));
+        return Step::Failed;
+    }
+    return Step::Go;
+}
+
+// Sleeps until the queue is down to about half a window at the line's speed,
+// or until the port moves bytes on from its own buffer, whichever is first.
+void Transmitter::waitForLine(qsizetype queued)
+{
+    const double byteMs = 1000.0 * bitsPerByte / qMax(1, m_port.baudRate());
+    const double drainMs = (double(queued) - double(windowBytes()) / 2) * byteMs;
+    waitForEvents(qBound(1, int(std::ceil(drainMs)), windowMs));
+    m_sincePump.restart();
 }
 
 void Transmitter::waitForEvents(int timeoutMs)
@@ -140,12 +214,27 @@ void Transmitter::waitForEvents(int timeoutMs)
     QEventLoop loop;
     QTimer::singleShot(timeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     connect(this, &Transmitter::flagsChanged, &loop, &QEventLoop::quit);
+    connect(&m_port, &CommPort::bytesWritten, &loop, &QEventLoop::quit);
+    connect(&m_port, &CommPort::openChanged, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// A line that takes bytes as fast as they come (a pty, a virtual port) never
+// makes the transmission wait; the events still run every pump interval.
+void Transmitter::pumpWhenDue()
+{
+    if (m_sincePump.elapsed() < pumpIntervalMs)
+        return;
+    Q_EMIT progress(m_handedOver, m_total);
+    QCoreApplication::processEvents();
+    m_sincePump.restart();
 }
 
 bool Transmitter::fail(int errorNumber)
 {
-    ReportCommError(m_channels, errorNumber);
+    // A device that went away is reported once, by the port's failed().
+    if (m_port.deviceFailure() == 0)
+        ReportCommError(m_channels, errorNumber);
     return false;
 }
 

@@ -1,17 +1,22 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 class CommPort;
 class UserChannels;
 
-// Every byte the program sends leaves through here, one byte at a time, with
-// the receive buffer purged before each one (the reply rules of the wireless
-// panels depend on that). Each byte is written and waited for until the OS
-// output queue has drained, so no byte handed over is ever discarded. The
-// waits pump events through a local event loop, never by spinning.
+// Every byte the program sends leaves through here. A transmission keeps the
+// line busy without flooding it: it hands the OS new bytes whenever fewer
+// than a window of about 10 ms of line time are still queued (our buffer
+// plus the OS output queue), so a USB adapter always has the next bytes while
+// a stop still takes effect within a window. It runs pending events at least
+// every 10 ms, whether or not it had to wait, so the window never freezes and
+// "停止发送" is seen at once; it waits only on the line, through a local event
+// loop, never by spinning. The receive buffer is purged once, when a
+// transmission starts: what arrives during it reaches the receive path.
 class Transmitter : public QObject
 {
     Q_OBJECT
@@ -20,7 +25,8 @@ public:
     Transmitter(CommPort &port, UserChannels &channels, QObject *parent = nullptr);
 
     // Opens the port when it is closed, transmits and reports the outcome on
-    // the status line: "数据发送完成" or "数据发送失败".
+    // the status line: "数据发送完成" once every byte has left the OS queue,
+    // otherwise "数据发送失败".
     void SendByteArray(qint32 count, const QByteArray &bytes);
     bool TransmitBytes(qint32 count, const QByteArray &bytes);
 
@@ -40,19 +46,29 @@ public:
     // The stop command (the print-test panel's "停止发送").
     void cmdstopcmd_Click() { setStopSending(true); }
 
-    // How long one byte may take to leave before the transmission gives up.
+    // How long the line may take no byte before the transmission gives up.
     void setDrainTimeoutMs(int ms) { m_drainTimeoutMs = ms; }
+
+    // Bytes queued for the line at most, at the port's current speed.
+    qsizetype windowBytes() const;
 
 Q_SIGNALS:
     // StopSending or SendReady changed: wakes a waiting transmission.
     void flagsChanged();
+    // Bytes handed to the port so far in the running transmission, of total;
+    // emitted at most every pump interval, for progress displays.
+    void progress(qint64 handedOver, qint64 total);
 
 private:
-    enum class WaitResult { Done, Stopped, Failed };
+    enum class Step { Go, Stopped, Failed };
 
-    WaitResult waitUntilDrained();
-    WaitResult waitForSendReady();
+    Step waitForSendReady();
+    Step waitForRoom(qsizetype *room);
+    Step waitUntilDrained();
+    Step checkLine(qsizetype *queued);
+    void waitForLine(qsizetype queued);
     void waitForEvents(int timeoutMs);
+    void pumpWhenDue();
     bool fail(int errorNumber);
 
     CommPort &m_port;
@@ -60,4 +76,11 @@ private:
     bool m_stopSending = false;
     bool m_sendReady = true;
     int m_drainTimeoutMs = 2000;
+
+    // The running transmission's progress on the line.
+    qint64 m_handedOver = 0;
+    qint64 m_total = 0;
+    qint64 m_leftLast = 0;
+    QElapsedTimer m_sinceProgress;
+    QElapsedTimer m_sincePump;
 };

@@ -690,13 +690,19 @@ void tst_CommPort::outputToLostDeviceReturnsTheError()
     CommPort port;
     QCOMPARE(port.setPortOpen(true), 0);
     QSignalSpy failures(&port, &CommPort::failed);
+    QSignalSpy openStates(&port, &CommPort::openChanged);
     pty.pty.closeMaster();
-    // The write meets the hang-up before the event loop does: the caller
-    // gets the number, and no second report follows.
-    QCOMPARE(port.output("x"), int(CommPort::HardwareUnavailable));
+    // The write meets the hang-up before the event loop does: the caller gets
+    // the number to stop on, the port closes, and failed() reports it once,
+    // with the number of a lost device and not of a locked one.
+    QCOMPARE(port.output("x"), int(CommPort::CommReadError));
     QVERIFY(!port.portOpen());
+    QCOMPARE(port.deviceFailure(), int(CommPort::CommReadError));
     waitMs(100);
-    QCOMPARE(failures.count(), 0);
+    QCOMPARE(failures.count(), 1);
+    QCOMPARE(failures.at(0).at(0).toInt(), int(CommPort::CommReadError));
+    QCOMPARE(openStates.count(), 1);
+    QCOMPARE(openStates.at(0).at(0).toBool(), false);
     QCOMPARE(port.output("x"), int(CommPort::PortNotOpen));
 }
 

@@ -134,10 +134,21 @@ void tst_Transmitter::handshakeWaitsForSendReadyAndStopEndsIt()
         m_rig->transmitter.cmdstopcmd_Click();
     });
     m_rig->transmitter.SendDecimalList(QStringLiteral("1 2 3"));
-    QCOMPARE(seenWhileWaiting.toHex(' '), QByteArray("01"));
+    // Nothing goes out while the far end is not ready.
+    QCOMPARE(seenWhileWaiting.toHex(' '), QByteArray());
     QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
     QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
     QVERIFY(m_rig->channels.informationTips.isEmpty());
+
+    m_rig->transmitter.setStopSending(false);
+    QTimer::singleShot(50, this, [&] {
+        seenWhileWaiting = m_pty->pty.readMaster(10);
+        m_rig->transmitter.setSendReady(true);
+    });
+    m_rig->transmitter.SendDecimalList(QStringLiteral("4 5 6"));
+    QCOMPARE(seenWhileWaiting.toHex(' '), QByteArray());
+    QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("04 05 06"));
+    QCOMPARE(m_rig->channels.lastStatus(), done);
 }
 
 void tst_Transmitter::staleStopWritesOneByteAndFails()

@@ -10,8 +10,9 @@ WirelessPanelRig::WirelessPanelRig()
     , transmitter(port, channels)
     , viewer(nullptr, channels)
     , events(port, transmitter, channels, viewer)
+    , exchange(transmitter, events)
     , portPanel(settings)
-    , panel(transmitter, events, settings, viewer, channels)
+    , panel(exchange, transmitter, settings, viewer, channels)
 {
     QObject::connect(&port, &CommPort::onComm, &events, &CommEventHandler::MSComm1_OnComm);
     panel.selectFirstCommand();

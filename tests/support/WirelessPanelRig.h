@@ -2,6 +2,7 @@
 
 #include "RecordingUserChannels.h"
 #include "protocol/FrmWirelessShow.h"
+#include "protocol/ModuleExchange.h"
 #include "serial/CommEventHandler.h"
 #include "serial/CommPort.h"
 #include "serial/FrmPortSetShow.h"
@@ -21,9 +22,7 @@ class WirelessPanelRig
 public:
     WirelessPanelRig();
 
-    // Shows the panel and waits for its first paint, which loads the fonts:
-    // inside a 5 ms reply wait it would hold the reply back until the wait is
-    // over.
+    // Shows the panel and waits for its first paint.
     [[nodiscard]] bool showAndWaitForPaint();
 
     template<typename T> T *child(const char *name) const
@@ -42,6 +41,7 @@ public:
     Transmitter transmitter;
     ReceiveViewerHost viewer;
     CommEventHandler events;
+    ModuleExchange exchange;
     FrmPortSetShow portPanel;
     FrmWirelessShow panel;
 };
