@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/ensure-packages.sh
-ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" fonts-wqy-zenhei
+ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" "${VELTRIN_RUN_PACKAGES[@]}"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
 cmake --build build -j"$(nproc)"

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/ensure-packages.sh
-ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" xvfb trayer xdotool
+ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" "${VELTRIN_RUN_PACKAGES[@]}" "${VELTRIN_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

@@ -50,8 +50,6 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     m_ui->setupUi(this);
     setFixedSize(size());
     setButtonFonts();
-    setStyleSheet(
-        QStringLiteral("FrmMain, QLabel, QFrame, QGroupBox { background-color: rgb(224, 224, 224); }"));
 
     m_FrmCommShow = new FrmCommShow(m_transmitter, m_sendTextParser, channels, files, this);
     m_FrmWirelessShow = new FrmWirelessShow(

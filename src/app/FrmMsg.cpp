@@ -9,6 +9,10 @@ FrmMsg::FrmMsg(QWidget *owner)
     , m_ui(std::make_unique<Ui::frmmsg>())
 {
     m_ui->setupUi(this);
+    // A form file holds whole points only.
+    QFont font = m_ui->lblmsg->font();
+    font.setPointSizeF(9.75);
+    m_ui->lblmsg->setFont(font);
     setFixedSize(size());
     connect(m_ui->Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
