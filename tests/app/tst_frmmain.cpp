@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void choosingAPortOpensIt();
     void choosingAPortWithoutDeviceExplainsIt();
     void vanishingDeviceIsReportedAndCanBeReopened();
+    void deviceVanishingMidSendIsReportedOnce();
     void baudRateReachesTheWire();
     void receiveLabelOpensOneViewer();
     void minimisingWithoutTrayKeepsTheWindowReachable();
@@ -180,6 +183,8 @@ void tst_FrmMain::vanishingDeviceIsReportedAndCanBeReopened()
 
     first->closeMaster();
     QTRY_COMPARE(m_channels.informationTips.size(), 1);
+    QCOMPARE(m_channels.informationTips.first(),
+        commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause());
     QVERIFY(!m_window->port().portOpen());
     QTest::qWait(100);
     QCOMPARE(m_channels.informationTips.size(), 1);
@@ -192,6 +197,43 @@ void tst_FrmMain::vanishingDeviceIsReportedAndCanBeReopened()
     QVERIFY(m_window->port().portOpen());
     m_window->transmitter().SendDecimalList(QStringLiteral("7"));
     QCOMPARE(second.readMaster(), QByteArray("\x07"));
+    qunsetenv("VELTRIN_COM3");
+}
+
+void tst_FrmMain::deviceVanishingMidSendIsReportedOnce()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("com3"));
+    qputenv("VELTRIN_COM3", link.toLocal8Bit());
+    QCOMPARE(m_window->port().setHandshaking(0), 0);
+    const QByteArray bytes(100000, 'x');
+
+    for (int run = 0; run < 20; ++run) {
+        m_channels.clear();
+        auto device = std::make_unique<PtyPair>();
+        QFile::remove(link);
+        QVERIFY(QFile::link(device->slavePath(), link));
+        // The far end takes a third of the data, then goes away.
+        qsizetype taken = 0;
+        auto reader = std::make_unique<QSocketNotifier>(device->masterFd(), QSocketNotifier::Read);
+        connect(reader.get(), &QSocketNotifier::activated, this, [&] {
+            taken += device->readMaster(0).size();
+            if (taken > bytes.size() / 3 && reader) {
+                reader->setEnabled(false);
+                QTimer::singleShot(0, this, [&] {
+                    reader.reset();
+                    device->closeMaster();
+                });
+            }
+        });
+        // The next send reopens the port on the new device.
+        m_window->transmitter().SendByteArray(qint32(bytes.size()), bytes);
+        QCOMPARE(m_channels.lastStatus(), QStringLiteral("数据发送失败"));
+        QTest::qWait(50);
+        QCOMPARE(m_channels.informationTips,
+            QStringList { commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause() });
+        QVERIFY(!m_window->port().portOpen());
+    }
     qunsetenv("VELTRIN_COM3");
 }
 

@@ -43,7 +43,7 @@ void tst_HostCommandLine::options()
     HostCommandLine commandLine;
     QVERIFY(parse(commandLine,
         { "--channel", "30", "--slave", "4:50:off", "--slave", "8:7:on", "--slave", "4:51:on", "--busy",
-            "3,7", "--busy", "50", "--latency", "0", "--search-time", "5000", "--frame-timeout", "20",
+            "3,7", "--busy", "50", "--latency", "0", "--chunk-delay", "16", "--search-time", "5000", "--frame-timeout", "20",
             "--out", "/tmp/o", "--link", "/tmp/l", "--quiet" }));
     const HostOptions &options = commandLine.options();
     QCOMPARE(options.hostChannel, 30);
@@ -52,6 +52,7 @@ void tst_HostCommandLine::options()
             { 1, 30, true, 2 }, { 2, 30, true, 2 }, { 4, 51, true, 2 }, { 8, 7, true, 2 } }));
     QCOMPARE(options.busyChannels, (QSet<int> { 3, 7, 50 }));
     QCOMPARE(options.latencyMs, 0);
+    QCOMPARE(options.chunkDelayMs, 16);
     QCOMPARE(options.searchTimeMs, 5000);
     QCOMPARE(options.frameTimeoutMs, 20);
     QCOMPARE(options.outDir, QStringLiteral("/tmp/o"));
@@ -73,6 +74,7 @@ void tst_HostCommandLine::wrongArguments_data()
     QTest::newRow("busy with a gap") << QStringList { "--busy", "3,,7" } << "3,,7";
     QTest::newRow("search time above 5000") << QStringList { "--search-time", "5001" } << "--search-time";
     QTest::newRow("negative latency") << QStringList { "--latency", "-1" } << "--latency";
+    QTest::newRow("negative chunk delay") << QStringList { "--chunk-delay", "-1" } << "--chunk-delay";
     QTest::newRow("unknown option") << QStringList { "--colour" } << "colour";
     QTest::newRow("stray argument") << QStringList { "extra" } << "extra";
 }

@@ -37,6 +37,7 @@ class tst_HostSimulator : public QObject
 
 private Q_SLOTS:
     void repliesComeBackOnThePty();
+    void chunkDelayDeliversInBursts();
     void hostBaudRateSetsTheLineSpeed();
     void printDataGoesToPrinterFiles();
     void linkIsReplacedAndRemoved();
@@ -62,6 +63,30 @@ void tst_HostSimulator::repliesComeBackOnThePty()
     }
     QTRY_COMPARE(client.received(), QByteArray("\x01\x01\x21"));
     QCOMPARE(simulator.module().hostChannel(), 33);
+}
+
+void tst_HostSimulator::chunkDelayDeliversInBursts()
+{
+    HostOptions options;
+    options.chunkDelayMs = 1000;
+    options.latencyMs = 0;
+    HostSimulator simulator(options);
+    QString error;
+    QVERIFY2(simulator.start(&error), qPrintable(error));
+    TtyClient client(simulator.slavePath());
+    QSignalSpy frames(&simulator.module(), &HostModule::frameExecuted);
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(client.write(frame("0F04").left(4)));
+    QTest::qWait(50);
+    QVERIFY(client.write(frame("0F04").mid(4)));
+    QTest::qWait(150);
+    // Held by the latency timer: the module has not seen the frame yet.
+    QCOMPARE(frames.count(), 0);
+    QTRY_COMPARE(client.received(), QByteArray("\x01"));
+    QCOMPARE(frames.count(), 1);
+    QVERIFY(clock.elapsed() >= 1000);
 }
 
 void tst_HostSimulator::hostBaudRateSetsTheLineSpeed()

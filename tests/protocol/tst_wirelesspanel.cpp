@@ -44,7 +44,9 @@ private Q_SLOTS:
     void framesGoOutByteForByte();
     void replyByteDecidesTheResult_data();
     void replyByteDecidesTheResult();
+    void strayBytesBeforeTheFrameAreNoAnswer();
     void hostBaudMovesThePcPort();
+    void hostBaudAwaitsTheReplyAtTheOldSpeed();
     void staleStopDoesNotCutTheFrame();
     void searchSendsTheLastConfirmedRange();
     void badRangeIsRefused_data();
@@ -202,25 +204,31 @@ void tst_WirelessPanel::replyByteDecidesTheResult_data()
     QTest::addColumn<int>("frameLength");
     // The byte written on the master once the frame is there; -1: none.
     QTest::addColumn<int>("reply");
+    // How long after the frame the reply comes.
+    QTest::addColumn<int>("delayMs");
     QTest::addColumn<QByteArray>("label");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QColor>("colour");
     QTest::newRow("configuration without reply")
-        << QByteArray("CmdWLsend") << 11 << -1 << QByteArray("WLLabel1") << QStringLiteral("提示:设置失败")
+        << QByteArray("CmdWLsend") << 11 << -1 << 0 << QByteArray("WLLabel1") << QStringLiteral("提示:设置失败")
         << red;
-    QTest::newRow("configuration answered") << QByteArray("CmdWLsend") << 11 << 1 << QByteArray("WLLabel1")
+    QTest::newRow("configuration answered") << QByteArray("CmdWLsend") << 11 << 1 << 0 << QByteArray("WLLabel1")
                                             << QStringLiteral("提示:设置成功") << blue;
-    QTest::newRow("status without reply") << QByteArray("CmdStatus") << 8 << -1 << QByteArray("WLlblstatus")
+    QTest::newRow("status without reply") << QByteArray("CmdStatus") << 8 << -1 << 0 << QByteArray("WLlblstatus")
                                           << QStringLiteral("提示:所检测的打印机不在线！") << red;
-    QTest::newRow("status answered 0") << QByteArray("CmdStatus") << 8 << 0 << QByteArray("WLlblstatus")
+    QTest::newRow("status answered 0") << QByteArray("CmdStatus") << 8 << 0 << 0 << QByteArray("WLlblstatus")
                                        << QStringLiteral("提示:所检测的打印机不在线！") << red;
-    QTest::newRow("status answered 1") << QByteArray("CmdStatus") << 8 << 1 << QByteArray("WLlblstatus")
+    QTest::newRow("status answered 1") << QByteArray("CmdStatus") << 8 << 1 << 0 << QByteArray("WLlblstatus")
                                        << QStringLiteral("提示:所检测的打印机在线！") << blue;
     QTest::newRow("host channel without reply")
-        << QByteArray("cmdMasterCHN") << 7 << -1 << QByteArray("WLlbl123")
+        << QByteArray("cmdMasterCHN") << 7 << -1 << 0 << QByteArray("WLlbl123")
         << QStringLiteral("主机处于通道：0") << blue;
+    QTest::newRow("configuration answered late") << QByteArray("CmdWLsend") << 11 << 1 << 60
+                                                 << QByteArray("WLLabel1") << QStringLiteral("提示:设置成功") << blue;
+    QTest::newRow("status answered late") << QByteArray("CmdStatus") << 8 << 1 << 60 << QByteArray("WLlblstatus")
+                                          << QStringLiteral("提示:所检测的打印机在线！") << blue;
     QTest::newRow("host channel answered 100")
-        << QByteArray("cmdMasterCHN") << 7 << 100 << QByteArray("WLlbl123")
+        << QByteArray("cmdMasterCHN") << 7 << 100 << 0 << QByteArray("WLlbl123")
         << QStringLiteral("主机处于通道：100") << blue;
 }
 
@@ -229,18 +237,18 @@ void tst_WirelessPanel::replyByteDecidesTheResult()
     QFETCH(QByteArray, button);
     QFETCH(int, frameLength);
     QFETCH(int, reply);
+    QFETCH(int, delayMs);
     QFETCH(QByteArray, label);
     QFETCH(QString, text);
     QFETCH(QColor, colour);
 
-    // Answer like the module: only once the whole frame has gone out, so the
-    // transmitter's purge before each byte cannot swallow the reply.
+    // Answer like the module: once the whole frame has come.
     QByteArray seen;
     QSocketNotifier master(m_pty->pty.masterFd(), QSocketNotifier::Read);
     connect(&master, &QSocketNotifier::activated, this, [&] {
         seen += m_pty->pty.readMaster(0);
         if (reply >= 0 && seen.size() == frameLength)
-            m_pty->pty.writeMaster(QByteArray(1, char(reply)));
+            QTimer::singleShot(delayMs, this, [&] { m_pty->pty.writeMaster(QByteArray(1, char(reply))); });
     });
     m_rig->click(button.constData());
     seen += m_pty->pty.readMaster();
@@ -248,6 +256,42 @@ void tst_WirelessPanel::replyByteDecidesTheResult()
     QCOMPARE(m_rig->child<QLabel>(label.constData())->text(), text);
     QCOMPARE(textColour(m_rig->child<QLabel>(label.constData())), colour);
     QCOMPARE(m_rig->events.ReplyByte, 0);
+}
+
+void tst_WirelessPanel::strayBytesBeforeTheFrameAreNoAnswer()
+{
+    // Left over from earlier traffic, such as the tail of a channel search.
+    QVERIFY(m_rig->port.setPortOpen(true) == 0);
+    m_pty->pty.writeMaster(QByteArray("\x05\x06", 2));
+    QTRY_COMPARE(m_rig->events.ReplyByte, 5);
+    m_rig->click("CmdStatus");
+    QCOMPARE(m_rig->label("WLlblstatus"), QStringLiteral("提示:所检测的打印机不在线！"));
+
+    m_pty->pty.writeMaster(QByteArray("\x07", 1));
+    QTRY_COMPARE(m_rig->events.ReplyByte, 7);
+    m_rig->click("CmdWLsend");
+    QCOMPARE(m_rig->label("WLLabel1"), QStringLiteral("提示:设置失败"));
+    QCOMPARE(m_rig->events.ReplyByte, 0);
+}
+
+void tst_WirelessPanel::hostBaudAwaitsTheReplyAtTheOldSpeed()
+{
+    int speedWhenAnswered = 0;
+    QSocketNotifier master(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&master, &QSocketNotifier::activated, this, [&] {
+        if (m_pty->pty.readMaster(0).endsWith(QByteArray::fromHex("1203"))) {
+            QTimer::singleShot(40, this, [&] {
+                speedWhenAnswered = m_pty->pty.slaveBaudRate();
+                m_pty->pty.writeMaster(QByteArray(1, '\x01'));
+            });
+        }
+    });
+    m_rig->click("WLOption5");
+    m_rig->choose("WLCombo4", 3);
+    m_rig->click("CmdWLsend");
+    QCOMPARE(speedWhenAnswered, 38400);
+    QCOMPARE(m_rig->label("WLLabel1"), QStringLiteral("提示:设置成功"));
+    QCOMPARE(m_pty->pty.slaveBaudRate(), 115200);
 }
 
 void tst_WirelessPanel::hostBaudMovesThePcPort()

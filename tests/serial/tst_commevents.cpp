@@ -5,6 +5,7 @@
 #include "serial/CommPort.h"
 #include "serial/Transmitter.h"
 
+#include <QSocketNotifier>
 #include <QTest>
 
 namespace {
@@ -32,6 +33,9 @@ private Q_SLOTS:
     void chunksNeverExceedTheReadLength();
     void lineChangesDriveSendReady();
     void replyArrivesDuringDelay();
+    void lineErrorsAppearOnTheStatusLine_data();
+    void lineErrorsAppearOnTheStatusLine();
+    void bytesArrivingDuringASendAllReachTheViewer();
 
 private:
     void openWithLines();
@@ -131,6 +135,75 @@ void tst_CommEvents::replyArrivesDuringDelay()
     QVERIFY(m_pty->pty.writeMaster(QByteArray(1, 42)));
     m_transmitter->DelayMs(20);
     QCOMPARE(m_handler->ReplyByte, 42);
+}
+
+// A pty keeps no error counters; the driver's counts are injected, the one
+// thing about line errors a pty cannot stand in for.
+void tst_CommEvents::lineErrorsAppearOnTheStatusLine_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("break") << 0 << QStringLiteral("串口中断事件:收到中断");
+    QTest::newRow("framing") << 1 << QStringLiteral("串口中断事件:帧错误");
+    QTest::newRow("overrun") << 2 << QStringLiteral("串口中断事件:超限错误");
+    QTest::newRow("receive overflow") << 3 << QStringLiteral("串口中断事件:接收缓冲区溢出");
+    QTest::newRow("parity") << 4 << QStringLiteral("串口中断事件:奇偶校验错");
+}
+
+void tst_CommEvents::lineErrorsAppearOnTheStatusLine()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    static constexpr quint32 CommPort::LineErrorCounts::*counts[] = { &CommPort::LineErrorCounts::breaks,
+        &CommPort::LineErrorCounts::framing, &CommPort::LineErrorCounts::overruns,
+        &CommPort::LineErrorCounts::bufferOverruns, &CommPort::LineErrorCounts::parity };
+    CommPort::LineErrorCounts driver;
+    driver.framing = 7;
+    m_port->setErrorCountSource([&driver] { return std::optional(driver); });
+    QTest::qWait(60);
+    QVERIFY2(m_channels.statusTexts.isEmpty(), "counts from before the open are no new errors");
+
+    driver.*counts[kind] += 3;
+    QTRY_COMPARE(m_channels.statusTexts, QStringList { text });
+    QTest::qWait(60);
+    QCOMPARE(m_channels.statusTexts.size(), 1);
+    driver.*counts[kind] += 1;
+    QTRY_COMPARE(m_channels.statusTexts, (QStringList { text, text }));
+
+    // A driver that stops answering ends the polling quietly.
+    m_port->setErrorCountSource([] { return std::optional<CommPort::LineErrorCounts>(); });
+    QTest::qWait(60);
+    QCOMPARE(m_channels.statusTexts.size(), 2);
+    QVERIFY(m_port->portOpen());
+}
+
+void tst_CommEvents::bytesArrivingDuringASendAllReachTheViewer()
+{
+    QByteArray incoming(256 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < incoming.size(); ++i)
+        incoming[i] = char(i * 7 + i / 251);
+    const QByteArray outgoing(300 * 1024, 'x');
+
+    // The far end writes while it reads what the transmission sends.
+    QByteArray sent;
+    qsizetype written = 0;
+    QSocketNotifier reader(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&reader, &QSocketNotifier::activated, this, [&] {
+        sent += m_pty->pty.readMaster(0);
+        if (written < incoming.size()) {
+            const QByteArray piece = incoming.mid(written, 4096);
+            QVERIFY(m_pty->pty.writeMaster(piece));
+            written += piece.size();
+        }
+    });
+    m_transmitter->SendByteArray(qint32(outgoing.size()), outgoing);
+    QCOMPARE(m_channels.statusTexts.filter(QStringLiteral("数据发送")), QStringList { QStringLiteral("数据发送完成") });
+    sent += m_pty->pty.readMaster(100);
+    QCOMPARE(sent.size(), outgoing.size());
+    QVERIFY2(written > incoming.size() / 2, "most of it came while the send ran");
+    QVERIFY(m_pty->pty.writeMaster(incoming.mid(written)));
+    QTRY_COMPARE(m_viewer.all().size(), incoming.size());
+    QVERIFY(m_viewer.all() == incoming);
 }
 
 QTEST_GUILESS_MAIN(tst_CommEvents)

@@ -24,7 +24,7 @@ HostCommandLine::HostCommandLine()
         QStringLiteral("Simulated host radio module on a pseudo-terminal. Prints the pty's path, then logs "
                        "every frame, reply and print-data delivery."));
     m_parser.addOptions(
-        { m_channel, m_slave, m_busy, m_latency, m_searchTime, m_frameTimeout, m_out, m_link, m_quiet });
+        { m_channel, m_slave, m_busy, m_latency, m_chunkDelay, m_searchTime, m_frameTimeout, m_out, m_link, m_quiet });
 }
 
 bool HostCommandLine::parse(const QStringList &arguments)
@@ -37,6 +37,7 @@ bool HostCommandLine::parse(const QStringList &arguments)
 
     if (!readNumber(m_channel, 0, HostModule::lastChannel, &m_options.hostChannel)
         || !readNumber(m_latency, 0, 60000, &m_options.latencyMs)
+        || !readNumber(m_chunkDelay, 0, 60000, &m_options.chunkDelayMs)
         || !readNumber(m_searchTime, 0, 5000, &m_options.searchTimeMs)
         || !readNumber(m_frameTimeout, 1, 60000, &m_options.frameTimeoutMs))
         return false;

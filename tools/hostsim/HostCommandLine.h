@@ -43,6 +43,10 @@ private:
         QStringLiteral("LIST") };
     QCommandLineOption m_latency { QStringLiteral("latency"),
         QStringLiteral("Milliseconds before each reply (default 2)."), QStringLiteral("MS") };
+    QCommandLineOption m_chunkDelay { QStringLiteral("chunk-delay"),
+        QStringLiteral("Deliver what the PC sends to the module in bursts, each MS after its first byte, "
+                       "like a USB adapter's latency timer (default 0: at once)."),
+        QStringLiteral("MS") };
     QCommandLineOption m_searchTime { QStringLiteral("search-time"),
         QStringLiteral("Milliseconds a channel search spreads its answer over, 0-5000 (default 2000)."),
         QStringLiteral("MS") };

@@ -20,6 +20,9 @@ struct HostOptions {
     // Channels taken by other equipment: never reported free.
     QSet<int> busyChannels;
     int latencyMs = 2;
+    // What the PC sends reaches the module in bursts, each this long after
+    // its first byte, as through a USB adapter's latency timer; 0: at once.
+    int chunkDelayMs = 0;
     // A channel search spreads its answer bytes over this time.
     int searchTimeMs = 2000;
     // A frame (or the start of one) that stays incomplete this long is over.

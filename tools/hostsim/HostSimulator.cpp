@@ -4,9 +4,11 @@ HostSimulator::HostSimulator(const HostOptions &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
     , m_module(options)
+    , m_toModule(options.chunkDelayMs)
     , m_printed(options.slaves.size())
 {
-    connect(&m_pty, &PtyEndpoint::received, &m_module, &HostModule::feed);
+    connect(&m_pty, &PtyEndpoint::received, &m_toModule, &BurstDelivery::take);
+    connect(&m_toModule, &BurstDelivery::delivered, &m_module, &HostModule::feed);
     connect(&m_pty, &PtyEndpoint::failed, this, &HostSimulator::problem);
     connect(&m_module, &HostModule::replyReady, &m_pty, &PtyEndpoint::write);
     connect(&m_module, &HostModule::delivered, this, &HostSimulator::deliver);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hostsim/BurstDelivery.h"
 #include "hostsim/HostModule.h"
 #include "hostsim/HostOptions.h"
 #include "hostsim/PrinterFiles.h"
@@ -54,6 +55,7 @@ private:
     HostOptions m_options;
     HostModule m_module;
     PtyEndpoint m_pty;
+    BurstDelivery m_toModule;
     PrinterFiles m_files;
     SlaveLink m_link;
     QList<QByteArray> m_printed;
