@@ -1,10 +1,12 @@
 #include "app/DetachedProcessLauncher.h"
 #include "app/DialogUserChannels.h"
 #include "app/FrmMain.h"
+#include "app/QtChineseTranslation.h"
 #include "printtest/DialogFileChooser.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +16,8 @@ int main(int argc, char *argv[])
     // the last window open; closing the viewer must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrin.png")));
+    QTranslator qtChinese;
+    installQtChineseTranslation(qtChinese);
 
     DialogUserChannels channels;
     DialogFileChooser files;
