@@ -1,8 +1,7 @@
 #include "notation/SendNotation.h"
 
+#include "notation/GbkEncoder.h"
 #include "notation/HexDigit.h"
-
-#include <QStringEncoder>
 
 #include <optional>
 
@@ -222,53 +221,6 @@ bool isOneCharacter(QStringView token)
         || (token.size() == 2 && token[0].isHighSurrogate() && token[1].isLowSurrogate());
 }
 
-void appendEncoded(QStringEncoder &encoder, QStringView chars, QByteArray &out)
-{
-    if (chars.isEmpty())
-        return;
-    const qsizetype used = out.size();
-    out.resize(used + encoder.requiredSpace(chars.size()));
-    char *end = encoder.appendToBuffer(out.data() + used, chars);
-    out.truncate(end - out.constData());
-}
-
-// The code-page bytes of chars, the same as encoding one character at a time.
-// A lone surrogate is no character and becomes "?" like any unencodable one;
-// it never reaches the encoder, which holds back a high surrogate that ends
-// its input even when told to keep no state, and would either drop it or
-// join it with the next call's low surrogate.
-void appendCodes(QStringEncoder &encoder, QStringView chars, QByteArray &out)
-{
-    bool ascii = true;
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < chars.size(); ++i) {
-        const char16_t c = chars[i].unicode();
-        if (c < 0x80)
-            continue;
-        ascii = false;
-        if (!QChar::isSurrogate(c))
-            continue;
-        if (QChar::isHighSurrogate(c) && i + 1 < chars.size() && chars[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        appendEncoded(encoder, chars.sliced(runStart, i - runStart), out);
-        out.append('?');
-        runStart = i + 1;
-    }
-    if (ascii) {
-        // The code page keeps 0-127 as they are; this spares the encoder
-        // call for the most common tokens.
-        const qsizetype used = out.size();
-        out.resize(used + chars.size());
-        char *target = out.data() + used;
-        for (QChar c : chars)
-            *target++ = char(c.unicode());
-        return;
-    }
-    appendEncoded(encoder, chars.sliced(runStart), out);
-}
-
 Failure appendNumber(int value, Failure notANumberFailure, QByteArray &out)
 {
     if (value == notANumber)
@@ -279,10 +231,10 @@ Failure appendNumber(int value, Failure notANumberFailure, QByteArray &out)
     return Failure::None;
 }
 
-Failure appendAscii(QStringView token, QStringEncoder &encoder, QByteArray &out)
+Failure appendAscii(QStringView token, QByteArray &out)
 {
     if (isOneCharacter(token)) {
-        appendCodes(encoder, token, out);
+        GbkEncoder::append(token, out);
         return Failure::None;
     }
     const int byte = mnemonicByte(token);
@@ -292,24 +244,24 @@ Failure appendAscii(QStringView token, QStringEncoder &encoder, QByteArray &out)
     return Failure::None;
 }
 
-Failure appendWord(QStringView token, QStringEncoder &encoder, QByteArray &out)
+Failure appendWord(QStringView token, QByteArray &out)
 {
     if (token.size() > maxWordLength)
         return Failure::TypeMismatch;
-    appendCodes(encoder, token, out);
+    GbkEncoder::append(token, out);
     out.append(' ');
     return Failure::None;
 }
 
-Failure appendToken(QStringView token, qint16 dataMode, QStringEncoder &encoder, QByteArray &out)
+Failure appendToken(QStringView token, qint16 dataMode, QByteArray &out)
 {
     switch (dataMode) {
     case SendNotation::Hexadecimal:
         return appendNumber(hexByte(token), Failure::TypeMismatch, out);
     case SendNotation::Ascii:
-        return appendAscii(token, encoder, out);
+        return appendAscii(token, out);
     case SendNotation::Text:
-        return appendWord(token, encoder, out);
+        return appendWord(token, out);
     default:
         // The notation options and directives only ever set 0-3.
         return appendNumber(decimalByte(token), Failure::NotANumber, out);
@@ -321,7 +273,6 @@ Failure appendToken(QStringView token, qint16 dataMode, QStringEncoder &encoder,
 SendNotation::Result SendNotation::parse(const QString &text, qint16 &dataMode)
 {
     Result result;
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
     result.bytes.reserve(text.size());
     const QStringView all(text);
     qsizetype start = 0;
@@ -333,7 +284,7 @@ SendNotation::Result SendNotation::parse(const QString &text, qint16 &dataMode)
         start = end + 1;
         if (token.isEmpty() || isComment(token) || takeDirective(token, dataMode))
             continue;
-        const Failure failure = appendToken(token, dataMode, encoder, result.bytes);
+        const Failure failure = appendToken(token, dataMode, result.bytes);
         if (failure != Failure::None) {
             // All or nothing: not even the bytes before the error are sent.
             result.bytes.clear();

@@ -1,11 +1,11 @@
 #include "viewer/GbkCodec.h"
 
+#include "notation/GbkEncoder.h"
+
 GbkCodec::GbkCodec()
     : m_decoder("GBK", QStringConverter::Flag::Stateless)
-    , m_encoder("GBK", QStringConverter::Flag::Stateless)
     , m_singles(0x100)
     , m_pairs(0x10000, 0)
-    , m_encoded(0x10000, 0)
 {
     for (int byte = 0; byte < 0x100; ++byte) {
         const char raw = char(byte);
@@ -40,18 +40,17 @@ void GbkCodec::appendPair(QString &text, uchar lead, uchar trail)
 
 QByteArray GbkCodec::encode(QStringView text)
 {
-    GbkCodec &codec = instance();
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
+    qsizetype runStart = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            bytes.append(codec.m_encoder.encode(text.sliced(i, 2)));
-            ++i;
-        } else {
-            codec.appendEncoded(bytes, ch);
-        }
+        if (!isLoneByte(text[i]))
+            continue;
+        GbkEncoder::append(text.sliced(runStart, i - runStart), bytes);
+        bytes.append(char(text[i].unicode() - LoneByteBase));
+        runStart = i + 1;
     }
+    GbkEncoder::append(text.sliced(runStart), bytes);
     return bytes;
 }
 
@@ -71,28 +70,6 @@ QChar GbkCodec::pair(uchar lead, uchar trail)
     return QChar(known);
 }
 
-void GbkCodec::appendEncoded(QByteArray &bytes, QChar ch)
-{
-    if (isLoneByte(ch)) {
-        bytes.append(char(ch.unicode() - LoneByteBase));
-        return;
-    }
-    quint32 &known = m_encoded[ch.unicode()];
-    if (!(known & Known)) {
-        const QByteArray encoded = m_encoder.encode(QStringView(&ch, 1));
-        if (encoded.size() > 2) {
-            bytes.append(encoded);
-            return;
-        }
-        known = Known | quint32(encoded.size()) << 16;
-        for (qsizetype i = 0; i < encoded.size(); ++i)
-            known |= quint32(uchar(encoded[i])) << (8 * i);
-    }
-    const int count = (known >> 16) & 0x3;
-    for (int i = 0; i < count; ++i)
-        bytes.append(char(known >> (8 * i)));
-}
-
 // Only a character that the encoder turns back into exactly these bytes may
 // stand for them; everything else would lose bytes on the way back.
 bool GbkCodec::roundTrips(QStringView text, QByteArrayView bytes)
@@ -100,6 +77,6 @@ bool GbkCodec::roundTrips(QStringView text, QByteArrayView bytes)
     if (text.size() != 1 || text[0] == QChar::ReplacementCharacter || isLoneByte(text[0]))
         return false;
     QByteArray back;
-    appendEncoded(back, text[0]);
+    GbkEncoder::append(text, back);
     return back == bytes;
 }

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <vector>
 
@@ -15,8 +14,8 @@
 // view draws it as U+FFFD. GBK itself never produces those characters.
 //
 // Conversions run over megabytes, while one call into the converter costs
-// microseconds, so each character's bytes and each byte pair's character are
-// asked of the converter once and remembered.
+// microseconds, so each byte pair's character is asked of the converter once
+// and remembered (GbkEncoder does the same for each character's bytes).
 class GbkCodec
 {
 public:
@@ -25,8 +24,9 @@ public:
     // The two-byte character lead x 256 + trail, or both bytes as single-byte
     // characters when the pair is no character of the code page.
     static void appendPair(QString &text, uchar lead, uchar trail);
-    // The bytes of text in code page 936; characters outside it become what
-    // the encoder gives for them, lone-byte characters their byte.
+    // The bytes of text in code page 936, as the send notation encodes them
+    // (every character outside the code page one "?"), lone-byte characters
+    // their byte.
     static QByteArray encode(QStringView text);
 
     static bool isLoneByte(QChar ch) { return (ch.unicode() & 0xFF00) == LoneByteBase; }
@@ -37,19 +37,13 @@ private:
 
     QChar single(uchar byte);
     QChar pair(uchar lead, uchar trail);
-    void appendEncoded(QByteArray &bytes, QChar ch);
     bool roundTrips(QStringView text, QByteArrayView bytes);
 
     static constexpr char16_t LoneByteBase = 0xF700;
     // m_singles is filled at once; m_pairs: 0 = not asked yet, NoPair = the bytes are no character.
     static constexpr char16_t NoPair = 0xFFFF;
-    // m_encoded: the byte count in bits 16-17, bytes in bits 0-15, Known set
-    // once asked.
-    static constexpr quint32 Known = 1u << 24;
 
     QStringDecoder m_decoder;
-    QStringEncoder m_encoder;
     std::vector<char16_t> m_singles;
     std::vector<char16_t> m_pairs;
-    std::vector<quint32> m_encoded;
 };

@@ -31,8 +31,8 @@ private Q_SLOTS:
     void startStateSendsFrameThenData();
     void printerBoxesMakeTheMask_data();
     void printerBoxesMakeTheMask();
-    void lineBreaksFollowTheNotation_data();
-    void lineBreaksFollowTheNotation();
+    void dataFollowsTheNotation_data();
+    void dataFollowsTheNotation();
     void emptyTextIsRefused();
     void blanksOnlySendAnEmptyTransmission();
     void notationErrorStillSendsTheFrame();
@@ -123,7 +123,7 @@ void tst_FrmCommShow::printerBoxesMakeTheMask()
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), (frameStart + '\x0d' + frameEnd + '\x01').toHex(' '));
 }
 
-void tst_FrmCommShow::lineBreaksFollowTheNotation_data()
+void tst_FrmCommShow::dataFollowsTheNotation_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("text");
@@ -134,9 +134,11 @@ void tst_FrmCommShow::lineBreaksFollowTheNotation_data()
         << "Jinzhi_0" << QStringLiteral("#TXT\nHello\nWorld") << QByteArray("Hello World ");
     QTest::newRow("hexadecimal across lines")
         << "Jinzhi_1" << QStringLiteral("1B\n40") << QByteArray("\x1b\x40");
+    QTest::newRow("zero-width space is one question mark")
+        << "Jinzhi_3" << QStringLiteral("A\u200BB") << QByteArray("A?B ");
 }
 
-void tst_FrmCommShow::lineBreaksFollowTheNotation()
+void tst_FrmCommShow::dataFollowsTheNotation()
 {
     QFETCH(QString, option);
     QFETCH(QString, text);

@@ -1,3 +1,4 @@
+#include "EveryCodePoint.h"
 #include "viewer/GbkCodec.h"
 #include "viewer/NotationConverter.h"
 
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void convert();
     void loneBytesKeepTheirByte();
     void everyByteSequenceSurvivesTheTextNotation();
+    void everyCharacterGivesItsBytesOrOneQuestionMark();
 };
 
 void tst_NotationConverter::tokens_data()
@@ -165,6 +167,17 @@ void tst_NotationConverter::everyByteSequenceSurvivesTheTextNotation()
     const NotationConverter::Result back = NotationConverter::convert(N::Ten, N::Hex, ten.text);
     QVERIFY(!ten.failed && !back.failed);
     QCOMPARE(back.text, hex);
+}
+
+// Text typed or pasted into the viewer is encoded as the send notation
+// encodes it; only the lone-byte characters stand for their own byte.
+void tst_NotationConverter::everyCharacterGivesItsBytesOrOneQuestionMark()
+{
+    const EveryCodePoint every([](char32_t c) {
+        const bool loneByte = !QChar::requiresSurrogates(c) && GbkCodec::isLoneByte(QChar(char16_t(c)));
+        return (loneByte ? QByteArray(1, char(c & 0xFF)) : EveryCodePoint::codePageBytes(c)) + ' ';
+    });
+    QCOMPARE(every.firstDifference(GbkCodec::encode(every.text)), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_NotationConverter)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringEncoder>
+#include <QStringView>
+
+#include <vector>
+
+// Text to code page 936 (GBK) bytes, one character at a time: a character of
+// the code page gives its one or two bytes, every other character exactly one
+// "?" (63). The send notation and the viewer's text notation both encode
+// through here.
+//
+// The converter alone is not enough: it writes nothing at all for
+// unencodable "default-ignorable" characters (zero-width space, byte-order
+// mark, soft hyphen and thousands more, all common in pasted text), and a
+// stateless encoder still holds back a high surrogate that ends its input.
+// Asking it one character at a time and turning "nothing" into "?" fixes
+// both without a list of such characters. Each BMP character's bytes are
+// asked once and remembered, since one converter call costs microseconds and
+// texts run to megabytes. Like everything here it is used from one thread.
+class GbkEncoder
+{
+public:
+    static void append(QStringView text, QByteArray &bytes);
+
+private:
+    GbkEncoder();
+    static GbkEncoder &instance();
+
+    void appendCharacter(QStringView character, QByteArray &bytes);
+    void appendBmp(char16_t c, QByteArray &bytes);
+
+    // m_known: 0 = not asked yet; else Known, the byte count in bits 16-17
+    // and the bytes in bits 0-15.
+    static constexpr quint32 Known = 1u << 24;
+
+    QStringEncoder m_encoder;
+    std::vector<quint32> m_known;
+};

@@ -1,0 +1,94 @@
+#include "EveryCodePoint.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr char32_t lastCodePoint = 0x10FFFF;
+
+void appendCodePoint(QString &text, char32_t c)
+{
+    if (QChar::requiresSurrogates(c)) {
+        text.append(QChar(QChar::highSurrogate(c)));
+        text.append(QChar(QChar::lowSurrogate(c)));
+    } else {
+        text.append(QChar(char16_t(c)));
+    }
+}
+
+// The one character bytes decode to, or nothing. A fresh decoder each time:
+// its error flag does not reset.
+std::optional<char32_t> decodedCharacter(QByteArrayView bytes)
+{
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError() || text.size() != 1 || text[0] == QChar::ReplacementCharacter)
+        return std::nullopt;
+    return text[0].unicode();
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+} // namespace
+
+EveryCodePoint::EveryCodePoint(const Expectation &expectation)
+{
+    text.reserve(3 * (lastCodePoint + 1));
+    for (char32_t c = 0; c <= lastCodePoint; ++c) {
+        if (c == u' ')
+            continue;
+        appendCodePoint(text, c);
+        text.append(QLatin1Char(' '));
+        expected.append(expectation(c));
+        m_codePoints.push_back(c);
+        m_ends.push_back(expected.size());
+    }
+}
+
+QHash<char32_t, QByteArray> EveryCodePoint::decodedRepertoire()
+{
+    QHash<char32_t, QByteArray> bytesOf;
+    for (int byte = 0; byte < 0x100; ++byte) {
+        const char raw = char(byte);
+        if (const std::optional<char32_t> c = decodedCharacter(QByteArrayView(&raw, 1)))
+            bytesOf.insert(*c, QByteArray(1, raw));
+    }
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const char raw[2] = { char(lead), char(trail) };
+            if (const std::optional<char32_t> c = decodedCharacter(QByteArrayView(raw, 2)))
+                bytesOf.insert(*c, QByteArray(raw, 2));
+        }
+    }
+    return bytesOf;
+}
+
+QByteArray EveryCodePoint::codePageBytes(char32_t c)
+{
+    static const QHash<char32_t, QByteArray> repertoire = decodedRepertoire();
+    return repertoire.value(c, QByteArrayLiteral("?"));
+}
+
+QString EveryCodePoint::firstDifference(const QByteArray &actual) const
+{
+    qsizetype at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+        ++at;
+    if (at == actual.size() && at == expected.size())
+        return QString();
+    // The code point whose bytes hold the first difference.
+    const std::size_t index = std::min(
+        std::size_t(std::upper_bound(m_ends.begin(), m_ends.end(), at) - m_ends.begin()), m_ends.size() - 1);
+    const qsizetype start = index == 0 ? 0 : m_ends[index - 1];
+    const qsizetype length = m_ends[index] - start;
+    const QString codePoint
+        = QString::number(uint(m_codePoints[index]), 16).toUpper().rightJustified(4, u'0');
+    return QStringLiteral("U+%1 gives %2, expected %3")
+        .arg(codePoint, hex(actual.mid(start, length)), hex(expected.mid(start, length)));
+}
