@@ -1,13 +1,14 @@
 #include "app/FrmHelpShow.h"
 
-#include "app/RtfReader.h"
+#include "app/HelpDocument.h"
+#include "app/HelpWindow.h"
 #include "interfaces/ProcessLauncher.h"
 #include "ui_FrmHelpShow.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QKeyEvent>
+#include <QScreen>
 
 FrmHelpShow::FrmHelpShow(ProcessLauncher &launcher, QWidget *parent)
     : QWidget(parent)
@@ -16,13 +17,6 @@ FrmHelpShow::FrmHelpShow(ProcessLauncher &launcher, QWidget *parent)
     , m_programFolder(QCoreApplication::applicationDirPath())
 {
     m_ui->setupUi(this);
-    // 宋体 sets ASCII at half the width of a Chinese character, which lines up
-    // the byte columns of the command formats; the others are its stand-ins.
-    QFont font = m_ui->rtxhelp->font();
-    font.setFamilies({ QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-        QStringLiteral("WenQuanYi Zen Hei Mono"), QStringLiteral("Monospace") });
-    font.setPointSize(9);
-    m_ui->rtxhelp->setFont(font);
     m_ui->rtxhelp->installEventFilter(this);
     loadHelpDocument();
 }
@@ -36,9 +30,7 @@ void FrmHelpShow::setProgramFolder(const QString &folder)
 
 void FrmHelpShow::loadHelpDocument()
 {
-    QFile document(QStringLiteral(":/help.rtf"));
-    if (document.open(QIODevice::ReadOnly))
-        m_ui->rtxhelp->setPlainText(RtfReader::toPlainText(document.readAll()));
+    m_ui->rtxhelp->setDocument(HelpDocument::create(m_ui->rtxhelp));
 }
 
 bool FrmHelpShow::eventFilter(QObject *watched, QEvent *event)
@@ -58,6 +50,21 @@ void FrmHelpShow::rtxhelp_KeyDown(int key, Qt::KeyboardModifiers shift)
     // Program and help file go to the viewer as separate arguments: a folder
     // name with a blank in it must not split the command into other words.
     const QDir folder(m_programFolder);
-    m_launcher.startDetached(QDir::toNativeSeparators(folder.filePath(QStringLiteral("hh.exe"))),
-        { QDir::toNativeSeparators(folder.filePath(QStringLiteral("help.chm"))) });
+    if (!m_launcher.startDetached(QDir::toNativeSeparators(folder.filePath(QStringLiteral("hh.exe"))),
+            { QDir::toNativeSeparators(folder.filePath(QStringLiteral("help.chm"))) }))
+        showHelpWindow();
+}
+
+// One window, brought forward again on every further Shift+F1. It opens
+// over the whole screen even where no window manager maximises it.
+void FrmHelpShow::showHelpWindow()
+{
+    if (!m_helpWindow) {
+        m_helpWindow = new HelpWindow(this);
+        if (const QScreen *screen = this->screen())
+            m_helpWindow->setGeometry(screen->availableGeometry());
+    }
+    m_helpWindow->showMaximized();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 
+class HelpWindow;
 class ProcessLauncher;
 
 namespace Ui {
@@ -13,7 +15,8 @@ class FrmHelpShow;
 
 // The help panel: the fixed help document in a read-only box. Shift+F1 in
 // the box starts the external help viewer "hh.exe" on "help.chm", both
-// expected in the program's folder.
+// expected in the program's folder; where that viewer is not installed, it
+// opens the same document in a maximised window of the program's own.
 class FrmHelpShow : public QWidget
 {
     Q_OBJECT
@@ -32,8 +35,10 @@ protected:
 private:
     void rtxhelp_KeyDown(int key, Qt::KeyboardModifiers shift);
     void loadHelpDocument();
+    void showHelpWindow();
 
     std::unique_ptr<Ui::FrmHelpShow> m_ui;
     ProcessLauncher &m_launcher;
     QString m_programFolder;
+    QPointer<HelpWindow> m_helpWindow;
 };

@@ -13,6 +13,7 @@ constexpr std::size_t MaxKeptDepth = 256;
 constexpr qsizetype MaxWordLength = 32;
 constexpr int GbkCharset = 134;
 constexpr int MaxUnicodeSkip = 255;
+constexpr qsizetype MaxFontNameLength = 256;
 
 bool isLetter(char c)
 {
@@ -36,9 +37,17 @@ bool isSkippedDestination(const QByteArray &word)
 
 } // namespace
 
-QString RtfReader::toPlainText(const QByteArray &rtf)
+QList<RtfReader::Run> RtfReader::toRuns(const QByteArray &rtf)
 {
     return RtfReader(rtf).read();
+}
+
+QString RtfReader::toPlainText(const QByteArray &rtf)
+{
+    QString text;
+    for (const Run &run : toRuns(rtf))
+        text += run.text;
+    return text;
 }
 
 RtfReader::RtfReader(const QByteArray &rtf)
@@ -47,7 +56,7 @@ RtfReader::RtfReader(const QByteArray &rtf)
     m_groups.emplace_back();
 }
 
-QString RtfReader::read()
+QList<RtfReader::Run> RtfReader::read()
 {
     while (m_position < m_rtf.size()) {
         const char c = m_rtf.at(m_position++);
@@ -63,12 +72,16 @@ QString RtfReader::read()
         }
     }
     flushBytes();
-    return m_text;
+    return m_runs;
 }
 
 void RtfReader::readCharacter(char c)
 {
-    if (consumeSkippedCharacter() || destination() != Destination::Text)
+    if (consumeSkippedCharacter())
+        return;
+    if (destination() == Destination::FontTable)
+        readFontNameCharacter(c);
+    if (destination() != Destination::Text)
         return;
     if (static_cast<unsigned char>(c) >= 0x80)
         appendByte(c);
@@ -190,9 +203,12 @@ void RtfReader::readHexEscape()
         ++digits;
         ++m_position;
     }
-    if (digits < 2 || consumeSkippedCharacter() || destination() != Destination::Text)
+    if (digits < 2 || consumeSkippedCharacter())
         return;
-    appendByte(char(value));
+    if (destination() == Destination::FontTable)
+        readFontNameCharacter(char(value));
+    else if (destination() == Destination::Text)
+        appendByte(char(value));
 }
 
 void RtfReader::applyControlWord(const QByteArray &word, bool hasParameter, int parameter)
@@ -226,10 +242,28 @@ void RtfReader::applyControlWord(const QByteArray &word, bool hasParameter, int 
 
 void RtfReader::applyFontTableWord(const QByteArray &word, int parameter)
 {
-    if (word == "f")
+    if (word == "f") {
         m_definingFont = parameter;
-    else if (word == "fcharset")
+        m_fontNameBytes.clear();
+    } else if (word == "fcharset") {
         m_fontCharsets.insert(m_definingFont, parameter);
+    }
+}
+
+// A font's name is the text of its entry up to the semicolon, in the font's
+// own code page (宋体 is written in GBK).
+void RtfReader::readFontNameCharacter(char c)
+{
+    if (c != ';') {
+        if (m_fontNameBytes.size() < MaxFontNameLength)
+            m_fontNameBytes.append(c);
+        return;
+    }
+    QStringDecoder decoder(encodingOfFont(m_definingFont).constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Latin1);
+    m_fontNames.insert(m_definingFont, QString(decoder.decode(m_fontNameBytes)).trimmed());
+    m_fontNameBytes.clear();
 }
 
 RtfReader::Destination RtfReader::destination() const
@@ -253,7 +287,17 @@ bool RtfReader::consumeSkippedCharacter()
 void RtfReader::appendText(QChar character)
 {
     flushBytes();
-    m_text.append(character);
+    appendToRun(QString(character));
+}
+
+// Text always goes out in the font of the group it was read in: every font
+// change and group boundary flushes the bytes waiting before it.
+void RtfReader::appendToRun(const QString &text)
+{
+    const QString font = m_fontNames.value(group().font);
+    if (m_runs.isEmpty() || m_runs.constLast().font != font)
+        m_runs.append({ QString(), font });
+    m_runs.last().text += text;
 }
 
 void RtfReader::appendByte(char byte)
@@ -271,9 +315,9 @@ void RtfReader::appendUnicode(int value)
     // Values above 32767 are written as negative numbers.
     const qint64 codePoint = value < 0 ? qint64(value) + 65536 : value;
     if (codePoint >= 0 && codePoint <= 0xFFFF)
-        m_text.append(QChar(char16_t(codePoint)));
+        appendToRun(QString(QChar(char16_t(codePoint))));
     else if (codePoint > 0xFFFF && codePoint <= 0x10FFFF)
-        m_text.append(QChar::fromUcs4(char32_t(codePoint)));
+        appendToRun(QStringView(QChar::fromUcs4(char32_t(codePoint))).toString());
 }
 
 // The byte run is decoded as a whole so that the two escapes of a
@@ -285,7 +329,7 @@ void RtfReader::flushBytes()
     QStringDecoder decoder(m_pendingEncoding.constData());
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Latin1);
-    m_text.append(decoder.decode(m_pendingBytes));
+    appendToRun(decoder.decode(m_pendingBytes));
     m_pendingBytes.clear();
 }
 

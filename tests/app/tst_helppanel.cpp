@@ -4,12 +4,14 @@
 #include "app/DetachedProcessLauncher.h"
 #include "app/FrmHelpShow.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -18,6 +20,26 @@ namespace {
 QTextEdit *helpBox(const FrmHelpShow &panel)
 {
     return panel.findChild<QTextEdit *>(QStringLiteral("rtxhelp"));
+}
+
+QList<QWidget *> helpWindows()
+{
+    QList<QWidget *> windows;
+    const QList<QWidget *> topLevels = QApplication::topLevelWidgets();
+    for (QWidget *window : topLevels) {
+        if (window->objectName() == QStringLiteral("HelpWindow") && window->isVisible())
+            windows.append(window);
+    }
+    return windows;
+}
+
+// Where the text at position starts on its line, in pixels.
+qreal xOf(const QTextDocument &document, int position)
+{
+    const QTextBlock block = document.findBlock(position);
+    document.documentLayout()->blockBoundingRect(block);
+    const int inBlock = position - block.position();
+    return block.layout()->lineForTextPosition(inBlock).cursorToX(inBlock);
 }
 
 // A stand-in viewer that writes how many arguments it got, and the first.
@@ -40,12 +62,14 @@ class TestHelpPanel : public QObject
 private slots:
     void layout();
     void showsTheHelpDocument();
+    void documentKeepsItsFonts();
+    void byteColumnsLineUp();
     void helpKey_data();
     void helpKey();
     void helpKeyStartsViewerFromProgramFolder();
     void helpKeyElsewhereDoesNothing();
     void realViewerGetsHelpFileAsOneArgument();
-    void missingViewerIsQuiet();
+    void missingViewerOpensTheHelpWindow();
     void readingPositionKeptAcrossHideAndShow();
     void aboutBox();
 };
@@ -81,6 +105,41 @@ void TestHelpPanel::showsTheHelpDocument()
     QVERIFY(lines.contains(QStringLiteral("\t十进制码    22 19 106 102 10 3 19")));
 }
 
+void TestHelpPanel::documentKeepsItsFonts()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    const QTextDocument *document = helpBox(panel)->document();
+    const auto familyAt = [document](int position) {
+        QTextCursor cursor(const_cast<QTextDocument *>(document));
+        cursor.setPosition(position + 1);
+        return cursor.charFormat().fontFamilies().toStringList().value(0);
+    };
+    QCOMPARE(familyAt(0), QStringLiteral("Arial"));
+    QCOMPARE(familyAt(27), QStringLiteral("Arial"));
+    QCOMPARE(familyAt(28), QStringLiteral("宋体"));
+    const int lastLineEnd = document->characterCount() - 2;
+    QCOMPARE(document->characterAt(lastLineEnd - 1), QLatin1Char('='));
+    QCOMPARE(familyAt(lastLineEnd - 1), QStringLiteral("宋体"));
+}
+
+// The three format lines of a command put their bytes in one column.
+void TestHelpPanel::byteColumnsLineUp()
+{
+    RecordingProcessLauncher launcher;
+    FrmHelpShow panel(launcher);
+    const QTextDocument *document = helpBox(panel)->document();
+    const QString text = document->toPlainText();
+    const int ascii = text.indexOf(QStringLiteral("\tASCII码     SYN DEC j f LF ETX VT"));
+    const int hex = text.indexOf(QStringLiteral("\t十六进制码  16 13 6A 66 0A 03 0B"));
+    const int decimal = text.indexOf(QStringLiteral("\t十进制码    22 19 106 102 10 3 11"));
+    QVERIFY(ascii > 0 && hex > 0 && decimal > 0);
+    const qreal column = xOf(*document, ascii + 12);
+    QVERIFY(column > xOf(*document, ascii + 6));
+    QCOMPARE(xOf(*document, hex + 8), column);
+    QCOMPARE(xOf(*document, decimal + 9), column);
+}
+
 void TestHelpPanel::helpKey_data()
 {
     QTest::addColumn<int>("key");
@@ -105,6 +164,10 @@ void TestHelpPanel::helpKey()
     panel.setProgramFolder(QStringLiteral("/opt/My Programs/Veltrin"));
     QTest::keyClick(helpBox(panel), Qt::Key(key), modifiers);
     QCOMPARE(launcher.starts.size(), starts ? 1 : 0);
+    // The recording launcher starts nothing, so the program's own window
+    // takes the viewer's place.
+    QCOMPARE(helpWindows().size(), starts ? 1 : 0);
+    qDeleteAll(helpWindows());
     if (starts) {
         // The folder's blank stays inside each argument instead of splitting
         // one command line into other words.
@@ -152,6 +215,7 @@ void TestHelpPanel::realViewerGetsHelpFileAsOneArgument()
     panel.setProgramFolder(folder);
     QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
 
+    QVERIFY(helpWindows().isEmpty());
     QFile arguments(folder + QStringLiteral("/arguments.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(arguments.size() > 0, 10000);
     QVERIFY(arguments.open(QIODevice::ReadOnly));
@@ -159,16 +223,25 @@ void TestHelpPanel::realViewerGetsHelpFileAsOneArgument()
         QStringLiteral("1\n") + folder + QStringLiteral("/help.chm\n"));
 }
 
-void TestHelpPanel::missingViewerIsQuiet()
+void TestHelpPanel::missingViewerOpensTheHelpWindow()
 {
     QTemporaryDir empty;
     DetachedProcessLauncher launcher;
     FrmHelpShow panel(launcher);
     panel.setProgramFolder(empty.path());
-    const qsizetype windows = QApplication::topLevelWidgets().size();
     QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
-    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-    QVERIFY(helpBox(panel)->toPlainText().startsWith(QLatin1Char('=')));
+    QCOMPARE(helpWindows().size(), 1);
+    QWidget *window = helpWindows().first();
+    QVERIFY(window->windowState() & Qt::WindowMaximized);
+    const auto *text = window->findChild<QTextEdit *>(QStringLiteral("helpText"));
+    QVERIFY(text->isReadOnly());
+    QCOMPARE(text->toPlainText(), helpBox(panel)->toPlainText());
+
+    // A second Shift+F1 brings the same window forward.
+    QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
+    QCOMPARE(helpWindows(), QList<QWidget *>({ window }));
+    window->close();
+    QTRY_VERIFY(helpWindows().isEmpty());
 }
 
 void TestHelpPanel::readingPositionKeptAcrossHideAndShow()

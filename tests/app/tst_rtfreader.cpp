@@ -47,7 +47,10 @@ class TestRtfReader : public QObject
 private slots:
     void readsTextAndEscapes_data();
     void readsTextAndEscapes();
+    void fontRuns_data();
+    void fontRuns();
     void storedDocumentHasTheExpectedHeader();
+    void storedDocumentFonts();
     void documentOutline();
     void commandEntries_data();
     void commandEntries();
@@ -101,6 +104,45 @@ void TestRtfReader::readsTextAndEscapes()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
     QCOMPARE(RtfReader::toPlainText(rtf), text);
+}
+
+void TestRtfReader::fontRuns_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QStringList>("runs");
+
+    const QByteArray fonts = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}"
+                             "{\\f1\\fmodern\\fprq6\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}";
+    QTest::newRow("font switch and back") << QByteArray(fonts + "==\\f1\\'d6\\'d0==\\f0\\par}")
+                                          << QStringList { "Arial:==", "宋体:中==", "Arial:\n" };
+    QTest::newRow("group keeps its font")
+        << QByteArray(fonts + "a{\\f1 b}c}") << QStringList { "Arial:a", "宋体:b", "Arial:c" };
+    QTest::newRow("plain returns to the default")
+        << QByteArray(fonts + "\\f1 a\\plain b}") << QStringList { "宋体:a", "Arial:b" };
+    QTest::newRow("font missing from the table") << QByteArray(fonts + "\\f7 a}") << QStringList { ":a" };
+    QTest::newRow("no font table") << QByteArray("{\\rtf1 a}") << QStringList { ":a" };
+}
+
+void TestRtfReader::fontRuns()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QStringList, runs);
+    QStringList read;
+    for (const RtfReader::Run &run : RtfReader::toRuns(rtf))
+        read.append(run.font + QLatin1Char(':') + run.text);
+    QCOMPARE(read, runs);
+}
+
+void TestRtfReader::storedDocumentFonts()
+{
+    const QList<RtfReader::Run> runs = RtfReader::toRuns(helpDocument());
+    QCOMPARE(runs.size(), 3);
+    QCOMPARE(runs.at(0).font, QStringLiteral("Arial"));
+    QCOMPARE(runs.at(0).text, repeated('=', 28));
+    QCOMPARE(runs.at(1).font, QStringLiteral("宋体"));
+    QVERIFY(runs.at(1).text.endsWith(repeated('=', 79)));
+    QCOMPARE(runs.at(2).font, QStringLiteral("Arial"));
+    QCOMPARE(runs.at(2).text, QStringLiteral("\n"));
 }
 
 void TestRtfReader::storedDocumentHasTheExpectedHeader()
