@@ -1,8 +1,10 @@
 #include "app/TrayIcon.h"
 
 #include "app/AboutBox.h"
+#include "app/DesktopCalculator.h"
 #include "app/TrayTipField.h"
 #include "interfaces/ProcessLauncher.h"
+#include "interfaces/UserChannels.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -145,8 +147,9 @@ void TrayIcon::flipShownFromTray()
 
 void TrayIcon::mnuCalc_Click()
 {
-    // A fixed path outside the program; where it is missing nothing happens.
-    m_launcher.startDetached(QStringLiteral("c:\\winnt.0\\System32\\calc.exe"), {});
+    const QString calculator = DesktopCalculator::find();
+    if (calculator.isEmpty() || !m_launcher.startDetached(calculator, {}))
+        m_channels.ShowStatusText(QStringLiteral("没有找到可以启动的计算器"));
 }
 
 void TrayIcon::imnuabout_Click()

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // Records the programs that would be started, with their arguments as
-// handed over, and starts nothing.
+// handed over, and starts nothing; answers as if the start succeeded when
+// succeeds is set.
 class RecordingProcessLauncher : public ProcessLauncher
 {
 public:
@@ -18,8 +19,9 @@ public:
     bool startDetached(const QString &program, const QStringList &arguments) override
     {
         starts.append({ program, arguments });
-        return false;
+        return succeeds;
     }
 
     QList<Start> starts;
+    bool succeeds = false;
 };
