@@ -1,9 +1,13 @@
-// Median cost per byte of a whole transmission through the transmitter
-// (receive purge, one-byte output, drain wait) on a pty, against a bare loop
-// of one-byte write() + tcdrain() on the same pty in the same run. A thread
-// empties the master so that the slave never fills up.
+// The transmitter on a modelled USB serial adapter. A pty drains at once and
+// its output queue always reads 0, so it cannot show what limits a real
+// adapter; the adapter's queue is modelled behind the port's output-queue
+// source instead: the driver passes bytes to the device at the next 1 ms USB
+// frame, the device puts them on the line at the line rate, and the count the
+// driver reports is only as fresh as the last frame. Reports the share of the
+// line rate reached by the windowed transmitter, against the per-byte wait it
+// replaced (hand over one byte, poll the queue every millisecond until it
+// reads empty), at 38400 and 115200 bit/s.
 
-#include "MasterDrain.h"
 #include "PtyPair.h"
 #include "RecordingUserChannels.h"
 #include "serial/CommPort.h"
@@ -11,50 +15,85 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+
 #include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int bytesPerRun = 20000;
-constexpr int runs = 11;
+constexpr int bitsPerByte = 10;
 
-double median(std::vector<double> values)
+class ModelledAdapter
 {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double bareRun(const QString &path)
-{
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    termios tio {};
-    ::tcgetattr(fd, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(fd, TCSANOW, &tio);
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < bytesPerRun; ++i) {
-        const char byte = char(i);
-        if (::write(fd, &byte, 1) == 1)
-            ::tcdrain(fd);
+public:
+    ModelledAdapter(int master, int baudRate)
+        : m_master(master)
+        , m_byteUs(1e6 * bitsPerByte / baudRate)
+    {
+        m_clock.start();
     }
-    const double ns = double(clock.nsecsElapsed()) / bytesPerRun;
-    ::close(fd);
-    return ns;
+
+    std::optional<qsizetype> queue()
+    {
+        const qint64 nowUs = m_clock.nsecsElapsed() / 1000;
+        const qint64 frame = nowUs / 1000;
+        if (frame > m_lastFrame) {
+            // What the driver held goes to the device at the first frame after it came.
+            const double submittedUs = double(m_lastFrame + 1) * 1000;
+            m_lineFreeUs = std::max(m_lineFreeUs, submittedUs) + double(m_pending) * m_byteUs;
+            m_pending = 0;
+            m_lastFrame = frame;
+        }
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+            m_pending += n;
+        const double onDeviceUs = std::max(0.0, m_lineFreeUs - double(frame) * 1000);
+        return qsizetype(std::ceil(onDeviceUs / m_byteUs)) + m_pending;
+    }
+
+private:
+    int m_master;
+    double m_byteUs;
+    QElapsedTimer m_clock;
+    qint64 m_lastFrame = 0;
+    qsizetype m_pending = 0;
+    double m_lineFreeUs = 0;
+};
+
+void waitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
-double transmitterRun(Transmitter &transmitter, const QByteArray &bytes)
+// The transmitter as it was: each byte handed over alone and waited for
+// until the queue reads empty, polled every millisecond.
+bool perByteWait(CommPort &port, const QByteArray &bytes)
 {
-    QElapsedTimer clock;
-    clock.start();
-    transmitter.SendByteArray(qint32(bytes.size()), bytes);
-    return double(clock.nsecsElapsed()) / bytes.size();
+    for (char byte : bytes) {
+        if (port.clearInBuffer() || port.output(QByteArrayView(&byte, 1)))
+            return false;
+        int error = 0;
+        while (port.outBufferCount(&error) != 0 && error == 0)
+            waitMs(1);
+        if (error)
+            return false;
+    }
+    return true;
+}
+
+double lineShare(double elapsedNs, qsizetype bytes, int baudRate)
+{
+    const double lineNs = double(bytes) * bitsPerByte * 1e9 / baudRate;
+    return lineNs / elapsedNs;
 }
 
 } // namespace
@@ -63,8 +102,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     PtyPair pty;
-    const MasterDrain drain(pty.masterFd());
     qputenv("VELTRIN_COM1", pty.slavePath().toLocal8Bit());
+    ::fcntl(pty.masterFd(), F_SETFL, ::fcntl(pty.masterFd(), F_GETFL) | O_NONBLOCK);
 
     CommPort port;
     RecordingUserChannels channels;
@@ -72,24 +111,37 @@ int main(int argc, char *argv[])
     if (port.setPortNumber(1) || port.setHandshaking(0) || port.setPortOpen(true))
         return 1;
 
-    QByteArray bytes(bytesPerRun, Qt::Uninitialized);
-    for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 13);
-
-    std::vector<double> bare;
-    std::vector<double> sent;
-    for (int run = 0; run < runs; ++run) {
-        bare.push_back(bareRun(pty.slavePath()));
-        sent.push_back(transmitterRun(transmitter, bytes));
-    }
-    const bool allDone = channels.statusTexts.count(QStringLiteral("数据发送完成")) == runs;
-
     QTextStream out(stdout);
-    out << "bytes per run: " << bytesPerRun << ", runs: " << runs << "\n";
-    out << "bare write()+tcdrain():   median " << median(bare) / 1000 << " us/byte\n";
-    out << "Transmitter, with drain:  median " << median(sent) / 1000 << " us/byte\n";
-    out << "ratio: " << median(sent) / median(bare) << (allDone ? "" : "  (some transmissions failed!)")
-        << "\n";
-    out << "for scale, 115200 bit/s is 86.8 us/byte\n";
+    out << "share of the line rate reached on a modelled USB adapter (1 ms frames)\n";
+    bool allDone = true;
+    for (const int baudRate : { 38400, 115200 }) {
+        if (port.setSettings(QStringLiteral("%1,N,8,1").arg(baudRate)))
+            return 1;
+        // About two seconds of line time for the window, a fraction of that
+        // for the per-byte wait, which is many times slower.
+        const QByteArray bytes(baudRate / bitsPerByte * 2, 'x');
+        const QByteArray fewBytes = bytes.left(bytes.size() / 8);
+
+        ModelledAdapter windowed(pty.masterFd(), baudRate);
+        port.setOutputQueueSource([&windowed] { return windowed.queue(); });
+        QElapsedTimer clock;
+        clock.start();
+        transmitter.SendByteArray(qint32(bytes.size()), bytes);
+        const double windowShare = lineShare(clock.nsecsElapsed(), bytes.size(), baudRate);
+        allDone = allDone && channels.lastStatus() == QStringLiteral("数据发送完成");
+
+        ModelledAdapter oneByOne(pty.masterFd(), baudRate);
+        port.setOutputQueueSource([&oneByOne] { return oneByOne.queue(); });
+        clock.restart();
+        allDone = perByteWait(port, fewBytes) && allDone;
+        const double perByteShare = lineShare(clock.nsecsElapsed(), fewBytes.size(), baudRate);
+
+        out << "  " << baudRate << " bit/s: windowed transmitter " << qRound(windowShare * 1000) / 10.0
+            << "% (" << bytes.size() << " bytes, window " << transmitter.windowBytes() << "), per-byte wait "
+            << qRound(perByteShare * 1000) / 10.0 << "% (" << fewBytes.size() << " bytes)\n";
+    }
+    port.setOutputQueueSource({});
+    if (!allDone)
+        out << "some transmissions failed!\n";
     return allDone ? 0 : 1;
 }

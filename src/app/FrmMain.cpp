@@ -43,7 +43,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     , m_transmitter(m_MSComm1, channels)
     , m_receiveViewer(this, channels)
     , m_commEvents(m_MSComm1, m_transmitter, channels, m_receiveViewer)
-    , m_moduleExchange(m_transmitter, m_commEvents)
+    , m_moduleExchange(m_MSComm1, m_transmitter, m_commEvents)
     , m_sendTextParser(m_transmitter, channels)
     , m_ui(std::make_unique<Ui::FrmMain>())
 {

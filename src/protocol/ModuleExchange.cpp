@@ -1,13 +1,16 @@
 #include "protocol/ModuleExchange.h"
 
 #include "serial/CommEventHandler.h"
+#include "serial/CommPort.h"
 #include "serial/Transmitter.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-ModuleExchange::ModuleExchange(Transmitter &transmitter, CommEventHandler &commEvents, QObject *parent)
+ModuleExchange::ModuleExchange(
+    CommPort &port, Transmitter &transmitter, CommEventHandler &commEvents, QObject *parent)
     : QObject(parent)
+    , m_port(port)
     , m_transmitter(transmitter)
     , m_commEvents(commEvents)
 {
@@ -19,6 +22,8 @@ ModuleExchange::ModuleExchange(Transmitter &transmitter, CommEventHandler &commE
 std::optional<quint8> ModuleExchange::ask(const QString &frameText)
 {
     waitForSearchEnd();
+    // Bytes that came before the question are no answer to it.
+    m_port.receiveNow();
     // Later chunks of the same arrival overwrite ReplyByte before the wait
     // returns; the answer is the first byte after the frame.
     std::optional<quint8> reply;
@@ -31,6 +36,10 @@ std::optional<quint8> ModuleExchange::ask(const QString &frameText)
     send(frameText);
     if (!reply)
         waitForReply();
+    // A reply already waiting in the OS when the deadline fired has come in
+    // time: a busy machine may have handled the deadline first.
+    if (!reply)
+        m_port.receiveNow();
     disconnect(capture);
     m_commEvents.ReplyByte = 0;
     return reply;
@@ -47,6 +56,7 @@ void ModuleExchange::send(const QString &frameText)
 void ModuleExchange::search(const QString &frameText)
 {
     waitForSearchEnd();
+    m_port.receiveNow();
     m_commEvents.ReplyByte = 0;
     send(frameText);
     m_searching = true;

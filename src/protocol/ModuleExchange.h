@@ -7,6 +7,7 @@
 #include <optional>
 
 class CommEventHandler;
+class CommPort;
 class Transmitter;
 
 // Frames to the host module and its replies. Replies are raw bytes with no
@@ -30,7 +31,8 @@ public:
     static constexpr int SearchQuietMs = 1500;
     static constexpr int SearchLimitMs = 6000;
 
-    ModuleExchange(Transmitter &transmitter, CommEventHandler &commEvents, QObject *parent = nullptr);
+    ModuleExchange(
+        CommPort &port, Transmitter &transmitter, CommEventHandler &commEvents, QObject *parent = nullptr);
 
     // Sends the frame and awaits its reply; ReplyByte is 0 again afterwards.
     // Returns the reply byte, or nullopt when none came before the deadline.
@@ -51,6 +53,7 @@ public:
 private:
     void waitForReply();
 
+    CommPort &m_port;
     Transmitter &m_transmitter;
     CommEventHandler &m_commEvents;
     int m_replyDeadlineMs = ReplyDeadlineMs;

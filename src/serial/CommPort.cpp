@@ -890,6 +890,19 @@ QByteArray CommPort::input(int *error)
     return bytes;
 }
 
+void CommPort::receiveNow()
+{
+    if (!portOpen())
+        return;
+    // Each ready read is taken into QSerialPort's buffer and announced; the
+    // wait that finds nothing more ends with a time-out, which is no error.
+    while (d->m_state == Private::DeviceState::Open && d->m_serial.waitForReadyRead(0)) { }
+    if (d->m_state == Private::DeviceState::Open) {
+        d->m_serial.clearError();
+        d->handleReadyRead();
+    }
+}
+
 int CommPort::commEvent() const
 {
     return d->m_commEvent;

@@ -154,6 +154,11 @@ public:
     // removes them. Sets *error when the port is closed.
     QByteArray input(int *error = nullptr);
 
+    // Takes in every byte the OS holds for the port now and raises its
+    // receive events at once, rather than at the next turn of the event loop:
+    // what came before this point is then handled before what comes after.
+    void receiveNow();
+
     // The condition that raised the current onComm().
     int commEvent() const;
 

@@ -96,12 +96,11 @@ bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
     const qint64 total = qBound(qint64(0), qint64(count), qint64(bytes.size()));
     if (total == 0)
         return true;
-    // Bytes received before the transmission are stale for the reply rules;
-    // a reply counts only when it arrives after the frame went out. The
-    // output is never purged: on a pty that would discard bytes the far end
-    // has not read yet, and nothing handed over is ever thrown away.
-    if (const int error = m_port.clearInBuffer())
-        return fail(error);
+    // What came in before the transmission is taken in first, so that it is
+    // neither thrown away nor mistaken for an answer to what goes out now.
+    // Nothing is purged: every received byte reaches the receive path, and
+    // every byte handed over goes out.
+    m_port.receiveNow();
 
     m_total = total;
     m_handedOver = 0;

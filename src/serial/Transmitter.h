@@ -15,8 +15,9 @@ class UserChannels;
 // a stop still takes effect within a window. It runs pending events at least
 // every 10 ms, whether or not it had to wait, so the window never freezes and
 // "停止发送" is seen at once; it waits only on the line, through a local event
-// loop, never by spinning. The receive buffer is purged once, when a
-// transmission starts: what arrives during it reaches the receive path.
+// loop, never by spinning. No received byte is thrown away: what waits when a
+// transmission starts is taken in before it, what arrives during it reaches
+// the receive path as it comes.
 class Transmitter : public QObject
 {
     Q_OBJECT

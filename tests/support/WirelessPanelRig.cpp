@@ -10,7 +10,7 @@ WirelessPanelRig::WirelessPanelRig()
     , transmitter(port, channels)
     , viewer(nullptr, channels)
     , events(port, transmitter, channels, viewer)
-    , exchange(transmitter, events)
+    , exchange(port, transmitter, events)
     , portPanel(settings)
     , panel(exchange, transmitter, settings, viewer, channels)
 {
