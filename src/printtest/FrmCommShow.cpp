@@ -3,6 +3,8 @@
 #include "interfaces/FileChooser.h"
 #include "interfaces/UserChannels.h"
 #include "notation/SendTextParser.h"
+#include "printtest/EditorLineBreaks.h"
+#include "printtest/EditorLoader.h"
 #include "printtest/TextFileLoader.h"
 #include "protocol/ControlFrame.h"
 #include "serial/Transmitter.h"
@@ -18,6 +20,7 @@ FrmCommShow::FrmCommShow(Transmitter &transmitter, SendTextParser &parser, UserC
     , m_files(files)
 {
     m_ui->setupUi(this);
+    m_loader = new EditorLoader(*m_ui->txtCmd, this);
     // The option's id is the notation it selects.
     m_ui->Jinzhi->setId(m_ui->Jinzhi_0, 0);
     m_ui->Jinzhi->setId(m_ui->Jinzhi_1, 1);
@@ -51,11 +54,10 @@ void FrmCommShow::PrinterSelect_function()
     PrinterMask = quint8(mask == 0 ? 128 : mask);
 }
 
-QString FrmCommShow::editorText() const
+QString FrmCommShow::editorText()
 {
-    // The editor keeps line breaks as LF; the notation treats a line break as
-    // CR LF, which is also what text notation sends for one.
-    return m_ui->txtCmd->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    m_loader->finish();
+    return EditorLineBreaks::text(*m_ui->txtCmd->document());
 }
 
 void FrmCommShow::Cmdsendcmd_Click()
@@ -88,12 +90,14 @@ void FrmCommShow::cmdOpenfile_Click()
         m_channels.ShowTip(loaded.error, 0);
         return;
     }
-    QString content = loaded.text;
-    content.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    m_ui->txtCmd->setPlainText(QStringLiteral("#txt\n") + content);
+    // The file's own line breaks stay as they are; only the one after the
+    // directive is the editor's.
+    m_loader->load(QStringLiteral("#txt\r\n") + loaded.text);
+    m_channels.ShowStatusText(QStringLiteral("文件已载入，编码：") + loaded.encoding);
 }
 
 void FrmCommShow::cmdClearcmd_Click()
 {
+    m_loader->cancel();
     m_ui->txtCmd->clear();
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class EditorLoader;
 class FileChooser;
 class SendTextParser;
 class Transmitter;
@@ -35,11 +36,12 @@ private:
     void Cmdsendcmd_Click();
     void cmdOpenfile_Click();
     void cmdClearcmd_Click();
-    QString editorText() const;
+    QString editorText();
 
     std::unique_ptr<Ui::FrmCommShow> m_ui;
     Transmitter &m_transmitter;
     SendTextParser &m_parser;
     UserChannels &m_channels;
     FileChooser &m_files;
+    EditorLoader *m_loader = nullptr;
 };

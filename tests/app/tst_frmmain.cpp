@@ -2,6 +2,7 @@
 #include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
 #include "SerialFixture.h"
+#include "SpecialFiles.h"
 #include "app/FrmMain.h"
 #include "serial/CommErrorReport.h"
 #include "viewer/FrmReceiveShow.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -44,6 +46,7 @@ private Q_SLOTS:
     void baudRateReachesTheWire();
     void receiveLabelOpensOneViewer();
     void minimisingWithoutTrayKeepsTheWindowReachable();
+    void specialFilesGiveATipWhileTheClockTicks();
 
 private:
     template<typename T>
@@ -268,6 +271,28 @@ void tst_FrmMain::minimisingWithoutTrayKeepsTheWindowReachable()
     m_window->showMinimized();
     QTest::qWait(50);
     QVERIFY(m_window->isVisible());
+}
+
+// Opening a FIFO would stop the window until another program writes to it.
+void tst_FrmMain::specialFilesGiveATipWhileTheClockTicks()
+{
+    QTemporaryDir dir;
+    const SpecialFiles special(dir.path());
+    QVERIFY(special.isValid());
+    child<QPlainTextEdit>("txtCmd")->setPlainText(QStringLiteral("kept"));
+    const QString time = child<QLabel>("ShowStatus_1")->text();
+
+    for (const QString &path : { special.fifo, special.characterDevice, special.socket }) {
+        m_files.nextPath = path;
+        QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
+    }
+    const QStringList tips = m_channels.tips();
+    QCOMPARE(tips.size(), 3);
+    for (const QString &tip : tips)
+        QVERIFY2(tip.startsWith(QStringLiteral("所选的不是普通文件")), qPrintable(tip));
+    QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("kept"));
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>("ShowStatus_1")->text() != time, 3000);
+    QVERIFY(!special.fifoWasOpened());
 }
 
 QTEST_MAIN(tst_FrmMain)

@@ -1,17 +1,21 @@
 #include "ScriptedFileChooser.h"
 #include "SendPathRig.h"
 #include "SerialFixture.h"
+#include "SpecialFiles.h"
 #include "printtest/FrmCommShow.h"
 #include "printtest/TextFileLoader.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 namespace {
@@ -25,6 +29,7 @@ class tst_FrmCommShow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -38,6 +43,12 @@ private Q_SLOTS:
     void notationErrorStillSendsTheFrame();
     void stopEndsAWaitingTransmission();
     void loadedFileStandsUnderTxtDirective();
+    void everyEncodingSendsTheSameBytes_data();
+    void everyEncodingSendsTheSameBytes();
+    void fileLineBreaksReachTheWireAsTheyAre_data();
+    void fileLineBreaksReachTheWireAsTheyAre();
+    void breakTypedIntoALineIsOfTheKindBeforeIt();
+    void largeFileGoesInWhileTheWindowRuns();
     void failedLoadKeepsTheEditor_data();
     void failedLoadKeepsTheEditor();
     void cancelledDialogChangesNothing();
@@ -51,13 +62,22 @@ private:
     }
     void send(const QString &text);
     QString writeFile(const QString &name, const QByteArray &bytes);
+    void openFile(const QString &path);
+    QString editorText() const;
 
     std::unique_ptr<PtyPort> m_pty;
     std::unique_ptr<SendPathRig> m_rig;
     ScriptedFileChooser m_files;
     std::unique_ptr<FrmCommShow> m_panel;
     QTemporaryDir m_dir;
+    std::unique_ptr<SpecialFiles> m_special;
 };
+
+void tst_FrmCommShow::initTestCase()
+{
+    m_special = std::make_unique<SpecialFiles>(m_dir.path());
+    QVERIFY(m_special->isValid());
+}
 
 void tst_FrmCommShow::init()
 {
@@ -79,6 +99,17 @@ void tst_FrmCommShow::send(const QString &text)
 {
     child<QPlainTextEdit>("txtCmd")->setPlainText(text);
     QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
+}
+
+void tst_FrmCommShow::openFile(const QString &path)
+{
+    m_files.nextPath = path;
+    QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
+}
+
+QString tst_FrmCommShow::editorText() const
+{
+    return child<QPlainTextEdit>("txtCmd")->toPlainText();
 }
 
 QString tst_FrmCommShow::writeFile(const QString &name, const QByteArray &bytes)
@@ -193,12 +224,11 @@ void tst_FrmCommShow::stopEndsAWaitingTransmission()
 void tst_FrmCommShow::loadedFileStandsUnderTxtDirective()
 {
     QStringEncoder gbk("GBK");
-    m_files.nextPath
-        = writeFile(QStringLiteral("hello.txt"), gbk.encode(QStringLiteral("中文 test\r\nline2")));
-    QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
+    openFile(writeFile(QStringLiteral("hello.txt"), gbk.encode(QStringLiteral("中文 test\r\nline2"))));
     QCOMPARE(m_files.filters, QStringList { QStringLiteral("文件(txt)|*.txt") });
-    QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("#txt\n中文 test\nline2"));
+    QCOMPARE(editorText(), QStringLiteral("#txt\n中文 test\nline2"));
     QVERIFY(m_rig->channels.tips().isEmpty());
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { QStringLiteral("文件已载入，编码：GBK") });
 
     // Sent in decimal notation, the first line is a directive and the line
     // breaks become blanks.
@@ -207,37 +237,148 @@ void tst_FrmCommShow::loadedFileStandsUnderTxtDirective()
     QCOMPARE(m_rig->parser.DataMode, 3);
 }
 
+void tst_FrmCommShow::everyEncodingSendsTheSameBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("encoding");
+    const QString text = QStringLiteral("中文 abc");
+    const QByteArray utf8 = QStringEncoder(QStringConverter::Utf8).encode(text);
+    const QByteArray utf16 = QStringEncoder(QStringConverter::Utf16LE).encode(text);
+    const QByteArray gbk = QStringEncoder("GBK").encode(text);
+    QTest::newRow("UTF-8") << utf8 << "UTF-8";
+    QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF") + utf8 << "UTF-8";
+    QTest::newRow("UTF-16LE with a byte-order mark") << QByteArray("\xFF\xFE") + utf16 << "UTF-16LE";
+    QTest::newRow("GBK") << gbk << "GBK";
+}
+
+void tst_FrmCommShow::everyEncodingSendsTheSameBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, encoding);
+    openFile(writeFile(QStringLiteral("chinese.txt"), bytes));
+    QCOMPARE(editorText(), QStringLiteral("#txt\n中文 abc"));
+    QCOMPARE(m_rig->channels.lastStatus(), QStringLiteral("文件已载入，编码：") + encoding);
+    QTest::mouseClick(child<QRadioButton>("Jinzhi_3"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
+    QCOMPARE(m_pty->pty.readMaster().mid(8).toHex(' '),
+        QByteArray("23 74 78 74 0d 0a d6 d0 ce c4 20 61 62 63 20"));
+}
+
+void tst_FrmCommShow::fileLineBreaksReachTheWireAsTheyAre_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("content");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("lone CRs") << "Jinzhi_3" << QStringLiteral("A\rB C\r") << QByteArray("#txt\r\nA\rB C\r ");
+    QTest::newRow("lone LFs") << "Jinzhi_3" << QStringLiteral("A\nB\n") << QByteArray("#txt\r\nA\nB\n ");
+    QTest::newRow("all three kinds") << "Jinzhi_3" << QStringLiteral("A\r\nB\rC\nD")
+                                     << QByteArray("#txt\r\nA\r\nB\rC\nD ");
+    QTest::newRow("paragraph separator is a character")
+        << "Jinzhi_3" << QStringLiteral("A\u2029B") << QByteArray("#txt\r\nA?B ");
+    QTest::newRow("no-break space is no blank")
+        << "Jinzhi_3" << QStringLiteral("A\u00A0B") << QByteArray("#txt\r\nA?B ");
+    // Only CR LF becomes a blank outside text notation.
+    QTest::newRow("decimal: lone LF stays in the word")
+        << "Jinzhi_0" << QStringLiteral("65\n66\r\n67") << QByteArray("65\n66 67 ");
+}
+
+void tst_FrmCommShow::fileLineBreaksReachTheWireAsTheyAre()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, content);
+    QFETCH(QByteArray, data);
+    openFile(writeFile(QStringLiteral("breaks.txt"), QStringEncoder(QStringConverter::Utf8).encode(content)));
+    QTest::mouseClick(child<QRadioButton>(option.toLatin1().constData()), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
+    QCOMPARE(m_pty->pty.readMaster().mid(8), data);
+}
+
+void tst_FrmCommShow::breakTypedIntoALineIsOfTheKindBeforeIt()
+{
+    openFile(writeFile(QStringLiteral("unix.txt"), "AB\nCD"));
+    auto *editor = child<QPlainTextEdit>("txtCmd");
+    QTextCursor cursor = editor->textCursor();
+    for (const int block : { 2, 1, 0 }) {
+        cursor.setPosition(editor->document()->findBlockByNumber(block).position() + 1);
+        editor->setTextCursor(cursor);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QCOMPARE(editorText(), QStringLiteral("#\ntxt\nA\nB\nC\nD"));
+    QTest::mouseClick(child<QRadioButton>("Jinzhi_3"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
+    // The file's first line follows the directive's CR LF; its second a LF.
+    QCOMPARE(m_pty->pty.readMaster().mid(8), QByteArray("#\r\ntxt\r\nA\r\nB\nC\nD "));
+}
+
+void tst_FrmCommShow::largeFileGoesInWhileTheWindowRuns()
+{
+    QByteArray content;
+    for (int line = 0; content.size() < 300 * 1024; ++line)
+        content += "line " + QByteArray::number(line) + '\n';
+    const QString path = writeFile(QStringLiteral("large.txt"), content);
+    auto *editor = child<QPlainTextEdit>("txtCmd");
+
+    openFile(path);
+    QVERIFY(editor->isReadOnly());
+    QTRY_VERIFY(!editor->isReadOnly());
+    QCOMPARE(editorText(), QStringLiteral("#txt\n") + QString::fromLatin1(content));
+
+    // Cleared while it goes in, the editor stays empty.
+    openFile(path);
+    QTest::mouseClick(child<QPushButton>("cmdClearcmd"), Qt::LeftButton);
+    QVERIFY(!editor->isReadOnly());
+    QTest::qWait(50);
+    QCOMPARE(editorText(), QString());
+
+    // A send takes the whole text, not the part that is in yet. The far end
+    // reads while the transmitter waits for the line.
+    QByteArray wire;
+    QSocketNotifier farEnd(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&farEnd, &QSocketNotifier::activated, this, [&] { wire += m_pty->pty.readMaster(0); });
+    QTest::mouseClick(child<QRadioButton>("Jinzhi_3"), Qt::LeftButton);
+    openFile(writeFile(QStringLiteral("large.txt"), content.left(150 * 1024)));
+    QVERIFY(editor->isReadOnly());
+    QTest::mouseClick(child<QPushButton>("Cmdsendcmd"), Qt::LeftButton);
+    wire += m_pty->pty.readMaster();
+    QCOMPARE(wire.mid(8), "#txt\r\n" + content.left(150 * 1024) + ' ');
+    QVERIFY(!editor->isReadOnly());
+}
+
 void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
 {
-    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("messageStart");
-    QTest::newRow("empty file") << QByteArray() << QStringLiteral("文件是空的");
-    QTest::newRow("lead byte without a trail byte") << QByteArray("A\x81\x20"
-                                                                  "B",
-        4) << QStringLiteral("文件内容不是有效的GBK文本");
+    const QString notText = QStringLiteral("文件内容既不是有效的UTF-8文本，也不是有效的GBK文本");
+    const QString special = QStringLiteral("所选的不是普通文件");
+    QTest::newRow("empty file") << writeFile(QStringLiteral("empty.txt"), QByteArray())
+                                << QStringLiteral("文件是空的");
+    QTest::newRow("lead byte without a trail byte")
+        << writeFile(QStringLiteral("lead.txt"), QByteArray("A\x81\x20B")) << notText;
     QTest::newRow("cut inside a character")
-        << QByteArray("AB\xd6", 3) << QStringLiteral("文件内容不是有效的GBK文本");
-    QTest::newRow("tens of MB") << QByteArray(20 * 1024 * 1024, 'a') << QStringLiteral("文件太大");
-    QTest::newRow("missing") << QByteArray("-") << QStringLiteral("文件不存在");
-    QTest::newRow("a folder") << QByteArray("/") << QStringLiteral("所选的是文件夹");
+        << writeFile(QStringLiteral("cut.txt"), QByteArray("AB\xd6")) << notText;
+    QTest::newRow("tens of MB") << writeFile(QStringLiteral("big.txt"), QByteArray(20 * 1024 * 1024, 'a'))
+                                << QStringLiteral("文件太大");
+    QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt")) << QStringLiteral("文件不存在");
+    QTest::newRow("a folder") << m_dir.path() << QStringLiteral("所选的是文件夹");
+    QTest::newRow("FIFO") << m_special->fifo << special;
+    QTest::newRow("character device") << m_special->characterDevice << special;
+    QTest::newRow("socket") << m_special->socket << special;
 }
 
 void tst_FrmCommShow::failedLoadKeepsTheEditor()
 {
-    QFETCH(QByteArray, contents);
+    QFETCH(QString, path);
     QFETCH(QString, messageStart);
-    if (contents == "-")
-        m_files.nextPath = m_dir.filePath(QStringLiteral("missing.txt"));
-    else if (contents == "/")
-        m_files.nextPath = m_dir.path();
-    else
-        m_files.nextPath = writeFile(QStringLiteral("bad.txt"), contents);
     child<QPlainTextEdit>("txtCmd")->setPlainText(QStringLiteral("old text"));
 
-    QTest::mouseClick(child<QPushButton>("cmdOpenfile"), Qt::LeftButton);
-    QCOMPARE(child<QPlainTextEdit>("txtCmd")->toPlainText(), QStringLiteral("old text"));
+    openFile(path);
+    QCOMPARE(editorText(), QStringLiteral("old text"));
     QCOMPARE(m_rig->channels.tips().size(), 1);
-    QVERIFY2(m_rig->channels.tips().at(0).startsWith(messageStart), qPrintable(m_rig->channels.tips().at(0)));
+    const QString tip = m_rig->channels.tips().at(0);
+    QVERIFY2(tip.startsWith(messageStart), qPrintable(tip));
+    QVERIFY2(tip.endsWith(QLatin1Char('\n') + QDir::toNativeSeparators(path)), qPrintable(tip));
+    QVERIFY(m_rig->channels.statusTexts.isEmpty());
+    QVERIFY(!m_special->fifoWasOpened());
 }
 
 void tst_FrmCommShow::cancelledDialogChangesNothing()
