@@ -144,6 +144,8 @@ QString hexTokens(const QByteArray &bytes)
 struct Run {
     double sendMs = 0;
     double longestGapMs = 0;
+    double firstProgressMs = 0;
+    double longestGapEndMs = 0;
     QString pings;
     qsizetype handedAtClick = -1;
 };
@@ -157,19 +159,12 @@ Run sendOnce(FrmMain &window, int stopAfterMs)
     pulse.setInterval(1);
     QObject::connect(&pulse, &QTimer::timeout, [&] {
         const qint64 now = clock.nsecsElapsed();
-        run.longestGapMs = std::max(run.longestGapMs, double(now - lastTurn) / 1e6);
+        if (double(now - lastTurn) / 1e6 > run.longestGapMs) {
+            run.longestGapMs = double(now - lastTurn) / 1e6;
+            run.longestGapEndMs = double(now) / 1e6;
+        }
         lastTurn = now;
     });
-
-    qint64 handed = 0;
-    const QMetaObject::Connection progress = QObject::connect(&window.transmitter(), &Transmitter::progress,
-        [&handed](qint64 handedOver, qint64) { handed = handedOver; });
-    if (stopAfterMs > 0) {
-        QTimer::singleShot(stopAfterMs, [&] {
-            run.handedAtClick = handed;
-            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdstopcmd")), Qt::LeftButton);
-        });
-    }
 
     QProcess xping;
     const QByteArray xpingPath = qgetenv("XPING");
@@ -180,6 +175,19 @@ Run sendOnce(FrmMain &window, int stopAfterMs)
         QTest::qWait(300);
     }
 
+    qint64 handed = 0;
+    const QMetaObject::Connection progress
+        = QObject::connect(&window.transmitter(), &Transmitter::progress, [&](qint64 handedOver, qint64) {
+              if (handed == 0)
+                  run.firstProgressMs = double(clock.nsecsElapsed()) / 1e6;
+              handed = handedOver;
+          });
+    if (stopAfterMs > 0) {
+        QTimer::singleShot(stopAfterMs, [&] {
+            run.handedAtClick = handed;
+            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdstopcmd")), Qt::LeftButton);
+        });
+    }
     clock.start();
     pulse.start();
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Cmdsendcmd")), Qt::LeftButton);
@@ -236,7 +244,8 @@ int main(int argc, char *argv[])
         const QString viewer = window.receiveViewer().viewer().text();
         out << "  sent " << data.size() << " bytes in " << run.sendMs << " ms, \"" << channels.last << "\"; "
             << (inOrder ? "every byte in order" : "BYTES MISSING OR OUT OF ORDER") << Qt::endl;
-        out << "  longest event-loop gap " << run.longestGapMs << " ms"
+        out << "  data under way " << run.firstProgressMs << " ms after the click; longest event-loop gap "
+            << run.longestGapMs << " ms, ending " << run.longestGapEndMs << " ms after the click"
             << (run.pings.isEmpty() ? QString() : QStringLiteral("; _NET_WM_PING ") + run.pings) << Qt::endl;
         out << "  far end's 256 KiB in the viewer: "
             << (viewer == hexTokens(incoming) ? QStringLiteral("all, byte-exact")

@@ -894,9 +894,10 @@ void CommPort::receiveNow()
 {
     if (!portOpen())
         return;
-    // Each ready read is taken into QSerialPort's buffer and announced; the
-    // wait that finds nothing more ends with a time-out, which is no error.
-    while (d->m_state == Private::DeviceState::Open && d->m_serial.waitForReadyRead(0)) { }
+    // One read takes in what the OS holds now; a far end that keeps writing
+    // must not keep this from returning. A wait that finds nothing ends with
+    // a time-out, which is no error.
+    d->m_serial.waitForReadyRead(0);
     if (d->m_state == Private::DeviceState::Open) {
         d->m_serial.clearError();
         d->handleReadyRead();

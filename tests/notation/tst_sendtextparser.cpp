@@ -1,6 +1,7 @@
 #include "SendPathRig.h"
 #include "SerialFixture.h"
 
+#include <QSocketNotifier>
 #include <QTest>
 
 namespace {
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void errorShowsOneTipAndSendsNothing_data();
     void errorShowsOneTipAndSendsNothing();
     void notationCarriesOverToTheNextSend();
+    void longTextConvertsAsOneWhole();
 
 private:
     std::unique_ptr<PtyPort> m_pty;
@@ -108,6 +110,36 @@ void tst_SendTextParser::notationCarriesOverToTheNextSend()
     m_rig->parser.ParseSendText(QStringLiteral("40"));
     QCOMPARE(m_pty->pty.readMaster().toHex(' '), QByteArray("1b 40"));
     QCOMPARE(m_rig->channels.statusTexts, QStringList({ done, done }));
+    QCOMPARE(m_rig->parser.DataMode, qint16(1));
+}
+
+// A long text converts in slices between which events run; the result must
+// be that of one conversion: directives carry across, a late error sends
+// nothing, and an error's notation is the one in force where it stood.
+void tst_SendTextParser::longTextConvertsAsOneWhole()
+{
+    QString text;
+    QByteArray expected;
+    for (int i = 0; i < 20000; ++i) {
+        text += i % 2 ? QStringLiteral("#HEX 41 #TEN  66 ") : QStringLiteral("#txt ab ");
+        expected += i % 2 ? QByteArray("\x41\x42") : QByteArray("ab ");
+    }
+    QVERIFY(text.size() > 100000);
+    QByteArray wire;
+    QSocketNotifier reader(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&reader, &QSocketNotifier::activated, this, [&] { wire += m_pty->pty.readMaster(0); });
+    m_rig->parser.DataMode = 0;
+    m_rig->parser.ParseSendText(text);
+    wire += m_pty->pty.readMaster();
+    QCOMPARE(wire, expected);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
+    QCOMPARE(m_rig->parser.DataMode, qint16(0));
+
+    m_rig->channels.clear();
+    m_rig->parser.ParseSendText(text + QStringLiteral("#HEX 1G"));
+    QCOMPARE(m_rig->channels.tips(), QStringList { QStringLiteral("类型不匹配！") });
+    QVERIFY(m_rig->channels.statusTexts.isEmpty());
+    QCOMPARE(m_pty->pty.readMaster(50), QByteArray());
     QCOMPARE(m_rig->parser.DataMode, qint16(1));
 }
 
