@@ -1,6 +1,7 @@
 #include "PtyPair.h"
 #include "SendPathRig.h"
 #include "SerialFixture.h"
+#include "serial/CommErrorReport.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void withoutHandshakeSendReadyIsIgnored();
     void handshakeWaitsForSendReadyAndStopEndsIt();
     void staleStopWritesOneByteAndFails();
+    void byteThatCannotLeaveEndsTheTransmission_data();
     void byteThatCannotLeaveEndsTheTransmission();
     void portThatCannotOpenReportsItsError();
     void delayWaitsAndKeepsEventsRunning();
@@ -159,15 +161,28 @@ void tst_Transmitter::staleStopWritesOneByteAndFails()
     QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
 }
 
+void tst_Transmitter::byteThatCannotLeaveEndsTheTransmission_data()
+{
+    QTest::addColumn<int>("handshaking");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("no handshake") << 0 << QStringLiteral("设备忙");
+    QTest::newRow("RTS/CTS names the CTS line") << 2 << QStringLiteral("设备忙\n") + handshakeStallCause(2);
+    QTest::newRow("both name CTS and XOFF") << 3 << QStringLiteral("设备忙\n") + handshakeStallCause(3);
+}
+
 void tst_Transmitter::byteThatCannotLeaveEndsTheTransmission()
 {
-    // Nobody reads the master: the pty fills up and the byte handed over last
-    // can no longer leave.
+    QFETCH(int, handshaking);
+    QFETCH(QString, tip);
+    // Nobody reads the master: the pty fills up and the bytes handed over
+    // last can no longer leave, as when the far end holds CTS.
+    QCOMPARE(m_rig->port.setHandshaking(handshaking), 0);
     m_rig->transmitter.setDrainTimeoutMs(200);
     const QByteArray bytes(1 << 20, 'x');
     m_rig->transmitter.SendByteArray(qint32(bytes.size()), bytes);
     QCOMPARE(m_rig->channels.statusTexts, QStringList { failed });
-    QCOMPARE(m_rig->channels.informationTips, QStringList { QStringLiteral("设备忙") });
+    QCOMPARE(m_rig->channels.informationTips, QStringList { tip });
+    QVERIFY(handshakeStallCause(handshaking).contains(QStringLiteral("无握手")) == (handshaking >= 2));
 }
 
 void tst_Transmitter::portThatCannotOpenReportsItsError()
