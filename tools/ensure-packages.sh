@@ -25,5 +25,6 @@ VELTRIN_BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev)
 # What the program needs to look as drawn: Arial's metrics, a Chinese font,
 # and Qt's own Chinese for the standard dialogs.
 VELTRIN_RUN_PACKAGES=(fonts-liberation2 fonts-wqy-zenhei qt6-translations-l10n)
-# What the tests use besides: a private X display with a tray and clicks on it.
-VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool)
+# What the tests use besides: a private X display with a tray, clicks on it,
+# and the checker of the menu entry.
+VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool desktop-file-utils)

@@ -1,11 +1,12 @@
-// Draws the program's 32 x 32 icon: a light-blue envelope with a blue outline
-// and flap, sealed with a pink heart where the flap lines meet, on a
-// transparent background.
+// Draws the program's icon: a light-blue envelope with a blue outline and
+// flap, sealed with a pink heart where the flap lines meet, on a transparent
+// background. The drawing is made for 32 x 32 pixels; other sizes scale it.
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -28,12 +29,15 @@ QPainterPath heart(QPointF notch)
     return path;
 }
 
-QImage drawIcon()
+constexpr int designSize = 32;
+
+QImage drawIcon(int size)
 {
-    QImage image(32, 32, QImage::Format_ARGB32);
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / designSize, qreal(size) / designSize);
 
     const QRectF body(1.5, 6.5, 29, 19);
     const QPointF flapTip(16, 15.5);
@@ -54,11 +58,12 @@ QImage drawIcon()
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    const int size = argc == 3 ? std::atoi(argv[2]) : designSize;
+    if (argc < 2 || argc > 3 || size < 16 || size > 1024) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png [SIZE (16-1024, default 32)]\n", argv[0]);
         return 2;
     }
-    if (!drawIcon().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    if (!drawIcon(size).save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
