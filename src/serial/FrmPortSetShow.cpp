@@ -16,9 +16,19 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
     connect(m_ui->optPortset, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectPort);
     connect(m_ui->optBautrateSet, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectBaudRate);
     connect(m_ui->Option3, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectHandshake);
-    connect(m_ui->Option1, &QRadioButton::clicked, &m_settings, &PortSettings::OpenPort);
-    connect(m_ui->Option2, &QRadioButton::clicked, &m_settings, &PortSettings::ClosePort);
+    // A click ticks its option at once; when the port did not follow (an
+    // open that failed), the options go back to the port's real state.
+    connect(m_ui->Option1, &QRadioButton::clicked, this, [this] {
+        m_settings.OpenPort();
+        showPortState();
+    });
+    connect(m_ui->Option2, &QRadioButton::clicked, this, [this] {
+        m_settings.ClosePort();
+        showPortState();
+    });
     connect(&m_settings, &PortSettings::baudRateSelected, this, &FrmPortSetShow::markBaudRate);
+    connect(&m_settings, &PortSettings::portOpenChanged, this, &FrmPortSetShow::showPortState);
+    showPortState();
 }
 
 FrmPortSetShow::~FrmPortSetShow() = default;
@@ -51,4 +61,10 @@ void FrmPortSetShow::markBaudRate(int index)
 {
     if (QAbstractButton *button = m_ui->optBautrateSet->button(index))
         button->setChecked(true);
+}
+
+void FrmPortSetShow::showPortState()
+{
+    // The two options are exclusive: ticking one unticks the other.
+    (m_settings.portOpen() ? m_ui->Option1 : m_ui->Option2)->setChecked(true);
 }

@@ -12,7 +12,8 @@ class FrmPortSetShow;
 
 // The port-settings panel: a view of PortSettings. Its initial selections
 // (COM3, 38400bps, 硬件握手, 关闭串口) are those of the form, matching the
-// defaults the main window applies at start.
+// defaults the main window applies at start. "打开串口" and "关闭串口" always
+// show whether the port is really open, whoever opened or closed it.
 class FrmPortSetShow : public QWidget
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ private:
     void numberButtons();
     void showDevicePaths();
     void markBaudRate(int index);
+    void showPortState();
 
     std::unique_ptr<Ui::FrmPortSetShow> m_ui;
     PortSettings &m_settings;

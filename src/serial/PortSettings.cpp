@@ -11,13 +11,24 @@ namespace {
 const char *const baudRates[] = { "9600", "19200", "38400", "115200" };
 constexpr int baudRateCount = 4;
 
+int baudIndex(const QString &baud)
+{
+    for (int index = 0; index < baudRateCount; ++index) {
+        if (baud == QLatin1String(baudRates[index]))
+            return index;
+    }
+    return -1;
+}
+
 } // namespace
 
 PortSettings::PortSettings(CommPort &port, UserChannels &channels, QObject *parent)
     : QObject(parent)
     , m_port(port)
     , m_channels(channels)
-{ }
+{
+    connect(&m_port, &CommPort::openChanged, this, &PortSettings::portOpenChanged);
+}
 
 QString PortSettings::portCaption(int index)
 {
@@ -67,11 +78,20 @@ void PortSettings::SelectBaudRate(int index)
         m_channels.messageBox(QStringLiteral("system erron!"), 0, QStringLiteral("Veltrin"));
         return;
     }
-    SelectedBaud = QLatin1String(baudRates[index]);
-    Q_EMIT baudRateSelected(index);
+    const QString baud = QLatin1String(baudRates[index]);
     // Only the baud field changes; parity, data and stop bits stand as they were.
     const QStringList rest = fields.mid(1);
-    report(m_port.setSettings(SelectedBaud + QLatin1Char(',') + rest.join(QLatin1Char(','))));
+    const int error = m_port.setSettings(baud + QLatin1Char(',') + rest.join(QLatin1Char(',')));
+    if (error != CommPort::NoError) {
+        // The device refused the speed and runs on at the old one: the
+        // option and SelectedBaud go on saying so, and the status line does
+        // not claim the new one.
+        Q_EMIT baudRateSelected(baudIndex(SelectedBaud));
+        report(error);
+        return;
+    }
+    SelectedBaud = baud;
+    Q_EMIT baudRateSelected(index);
     m_channels.ShowStatusText(QStringLiteral("Baud rate setting : ") + baudCaption(index));
 }
 
@@ -85,6 +105,11 @@ void PortSettings::OpenPort()
 {
     if (!m_port.portOpen())
         report(m_port.setPortOpen(true));
+}
+
+bool PortSettings::portOpen() const
+{
+    return m_port.portOpen();
 }
 
 void PortSettings::ClosePort()

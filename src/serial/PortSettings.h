@@ -23,6 +23,8 @@ public:
     void OpenPort();
     void ClosePort();
 
+    bool portOpen() const;
+
     static QString portCaption(int index);
     static QString baudCaption(int index);
 
@@ -33,6 +35,9 @@ Q_SIGNALS:
     // The baud-rate option index that is now selected (also when the host-baud
     // command of the wireless panel switched it).
     void baudRateSelected(int index);
+    // The port opened or closed, whoever caused it: a panel, the
+    // transmitter, or a device that went away.
+    void portOpenChanged(bool open);
 
 private:
     void report(int errorNumber);
