@@ -102,33 +102,32 @@ bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
     // every byte handed over goes out.
     m_port.receiveNow();
 
-    m_total = total;
-    m_handedOver = 0;
-    m_leftLast = 0;
-    m_sinceProgress.start();
-    m_sincePump.start();
-    while (m_handedOver < total) {
-        if (m_port.handshaking() != 0 && waitForSendReady() != Step::Go)
+    Run run;
+    run.total = total;
+    run.sinceProgress.start();
+    run.sincePump.start();
+    while (run.handedOver < total) {
+        if (m_port.handshaking() != 0 && waitForSendReady(run) != Step::Go)
             return false;
         qsizetype room = 0;
-        if (waitForRoom(&room) != Step::Go)
+        if (waitForRoom(run, &room) != Step::Go)
             return false;
         // A stop is looked at after a write, so a stop still standing from
         // before lets exactly one byte out.
-        const qint64 size = m_stopSending ? 1 : qMin<qint64>(room, total - m_handedOver);
-        if (const int error = m_port.output(QByteArrayView(bytes.constData() + m_handedOver, size)))
+        const qint64 size = m_stopSending ? 1 : qMin<qint64>(room, total - run.handedOver);
+        if (const int error = m_port.output(QByteArrayView(bytes.constData() + run.handedOver, size)))
             return fail(error);
-        m_handedOver += size;
+        run.handedOver += size;
         if (m_stopSending)
             return false;
-        pumpWhenDue();
+        pumpWhenDue(run);
         if (m_stopSending)
             return false;
     }
-    return waitUntilDrained() == Step::Go;
+    return waitUntilDrained(run) == Step::Go;
 }
 
-Transmitter::Step Transmitter::waitForSendReady()
+Transmitter::Step Transmitter::waitForSendReady(Run &run)
 {
     if (m_sendReady)
         return Step::Go;
@@ -138,36 +137,36 @@ Transmitter::Step Transmitter::waitForSendReady()
             return Step::Stopped;
     }
     // Time spent waiting for the far end is no stall of the line.
-    m_sinceProgress.restart();
+    run.sinceProgress.restart();
     return Step::Go;
 }
 
-Transmitter::Step Transmitter::waitForRoom(qsizetype *room)
+Transmitter::Step Transmitter::waitForRoom(Run &run, qsizetype *room)
 {
     const qsizetype window = windowBytes();
     for (;;) {
         qsizetype queued = 0;
-        if (const Step step = checkLine(&queued); step != Step::Go)
+        if (const Step step = checkLine(run, &queued); step != Step::Go)
             return step;
         if (queued < window) {
             *room = window - queued;
             return Step::Go;
         }
-        waitForLine(queued);
+        waitForLine(run, queued);
         if (m_stopSending)
             return Step::Stopped;
     }
 }
 
-Transmitter::Step Transmitter::waitUntilDrained()
+Transmitter::Step Transmitter::waitUntilDrained(Run &run)
 {
     for (;;) {
         qsizetype queued = 0;
-        if (const Step step = checkLine(&queued); step != Step::Go)
+        if (const Step step = checkLine(run, &queued); step != Step::Go)
             return step;
         if (queued == 0)
             return Step::Go;
-        waitForLine(queued);
+        waitForLine(run, queued);
         if (m_stopSending)
             return Step::Stopped;
     }
@@ -175,7 +174,7 @@ Transmitter::Step Transmitter::waitUntilDrained()
 
 // Reads what is still queued for the line and watches that it moves: a line
 // that takes no byte for the drain time ends the transmission as busy.
-Transmitter::Step Transmitter::checkLine(qsizetype *queued)
+Transmitter::Step Transmitter::checkLine(Run &run, qsizetype *queued)
 {
     if (!m_port.portOpen()) {
         fail(CommPort::PortNotOpen);
@@ -187,11 +186,11 @@ Transmitter::Step Transmitter::checkLine(qsizetype *queued)
         fail(error);
         return Step::Failed;
     }
-    const qint64 left = m_handedOver - *queued;
-    if (left > m_leftLast || *queued == 0) {
-        m_leftLast = left;
-        m_sinceProgress.restart();
-    } else if (m_sinceProgress.elapsed() >= m_drainTimeoutMs) {
+    const qint64 left = run.handedOver - *queued;
+    if (left > run.leftLast || *queued == 0) {
+        run.leftLast = left;
+        run.sinceProgress.restart();
+    } else if (run.sinceProgress.elapsed() >= m_drainTimeoutMs) {
         ReportCommError(m_channels, CommPort::DeviceBusy, handshakeStallCause(m_port.handshaking()));
         return Step::Failed;
     }
@@ -200,12 +199,12 @@ Transmitter::Step Transmitter::checkLine(qsizetype *queued)
 
 // Sleeps until the queue is down to about half a window at the line's speed,
 // or until the port moves bytes on from its own buffer, whichever is first.
-void Transmitter::waitForLine(qsizetype queued)
+void Transmitter::waitForLine(Run &run, qsizetype queued)
 {
     const double byteMs = 1000.0 * bitsPerByte / qMax(1, m_port.baudRate());
     const double drainMs = (double(queued) - double(windowBytes()) / 2) * byteMs;
     waitForEvents(qBound(1, int(std::ceil(drainMs)), windowMs));
-    m_sincePump.restart();
+    run.sincePump.restart();
 }
 
 void Transmitter::waitForEvents(int timeoutMs)
@@ -220,13 +219,13 @@ void Transmitter::waitForEvents(int timeoutMs)
 
 // A line that takes bytes as fast as they come (a pty, a virtual port) never
 // makes the transmission wait; the events still run every pump interval.
-void Transmitter::pumpWhenDue()
+void Transmitter::pumpWhenDue(Run &run)
 {
-    if (m_sincePump.elapsed() < pumpIntervalMs)
+    if (run.sincePump.elapsed() < pumpIntervalMs)
         return;
-    Q_EMIT progress(m_handedOver, m_total);
+    Q_EMIT progress(run.handedOver, run.total);
     QCoreApplication::processEvents();
-    m_sincePump.restart();
+    run.sincePump.restart();
 }
 
 bool Transmitter::fail(int errorNumber)

@@ -63,13 +63,23 @@ Q_SIGNALS:
 private:
     enum class Step { Go, Stopped, Failed };
 
-    Step waitForSendReady();
-    Step waitForRoom(qsizetype *room);
-    Step waitUntilDrained();
-    Step checkLine(qsizetype *queued);
-    void waitForLine(qsizetype queued);
+    // One transmission's progress on the line. Kept on the stack, since a
+    // transmission can start inside another one's wait.
+    struct Run {
+        qint64 total = 0;
+        qint64 handedOver = 0;
+        qint64 leftLast = 0;
+        QElapsedTimer sinceProgress;
+        QElapsedTimer sincePump;
+    };
+
+    Step waitForSendReady(Run &run);
+    Step waitForRoom(Run &run, qsizetype *room);
+    Step waitUntilDrained(Run &run);
+    Step checkLine(Run &run, qsizetype *queued);
+    void waitForLine(Run &run, qsizetype queued);
     void waitForEvents(int timeoutMs);
-    void pumpWhenDue();
+    void pumpWhenDue(Run &run);
     bool fail(int errorNumber);
 
     CommPort &m_port;
@@ -77,11 +87,4 @@ private:
     bool m_stopSending = false;
     bool m_sendReady = true;
     int m_drainTimeoutMs = 2000;
-
-    // The running transmission's progress on the line.
-    qint64 m_handedOver = 0;
-    qint64 m_total = 0;
-    qint64 m_leftLast = 0;
-    QElapsedTimer m_sinceProgress;
-    QElapsedTimer m_sincePump;
 };

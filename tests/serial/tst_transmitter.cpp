@@ -31,6 +31,7 @@ private Q_SLOTS:
     void badDecimalListSendsNothing();
     void emptyArrayOpensThePortAndReportsDone();
     void largeTransmissionArrivesWholeAndInOrder();
+    void nestedTransmissionLeavesTheOuterOneWhole();
     void withoutHandshakeSendReadyIsIgnored();
     void handshakeWaitsForSendReadyAndStopEndsIt();
     void staleStopWritesOneByteAndFails();
@@ -116,6 +117,26 @@ void tst_Transmitter::largeTransmissionArrivesWholeAndInOrder()
     QCOMPARE(m_rig->channels.statusTexts, QStringList { done });
     QCOMPARE(received.size(), bytes.size());
     QVERIFY(received == bytes);
+}
+
+// A transmission runs events while it works, so another one can start inside
+// it (a wireless frame during a print test); each goes out whole.
+void tst_Transmitter::nestedTransmissionLeavesTheOuterOneWhole()
+{
+    QByteArray bytes(200000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char('a' + i % 26);
+    QByteArray received;
+    QSocketNotifier reader(m_pty->pty.masterFd(), QSocketNotifier::Read);
+    connect(&reader, &QSocketNotifier::activated, this, [&] { received += m_pty->pty.readMaster(0); });
+    QTimer::singleShot(20, this, [this] { m_rig->transmitter.SendDecimalList(QStringLiteral("1 2 3")); });
+
+    m_rig->transmitter.SendByteArray(qint32(bytes.size()), bytes);
+    received += m_pty->pty.readMaster(100);
+    QCOMPARE(m_rig->channels.statusTexts, QStringList({ done, done }));
+    const qsizetype inner = received.indexOf(QByteArray("\x01\x02\x03"));
+    QVERIFY2(inner > 0, "the inner frame went out in one piece, during the outer transmission");
+    QVERIFY(received.remove(inner, 3) == bytes);
 }
 
 void tst_Transmitter::withoutHandshakeSendReadyIsIgnored()
