@@ -42,7 +42,8 @@ QString PortSettings::baudCaption(int index)
 
 void PortSettings::report(int errorNumber)
 {
-    if (errorNumber != CommPort::NoError)
+    // A device that went away under the operation is reported by the port.
+    if (errorNumber != CommPort::NoError && m_port.deviceFailure() == 0)
         ReportCommError(m_channels, errorNumber);
 }
 

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void invalidBaudIndexChangesNothing();
     void handshakeTakesOnlyKnownModes();
     void openAndCloseAreIdempotent();
+    void deviceGoneUnderASettingIsReportedOnce();
     void errorMessages_data();
     void errorMessages();
 
@@ -216,6 +217,23 @@ void tst_PortSettings::errorMessages()
     QFETCH(QString, message);
     ReportCommError(m_channels, number);
     QCOMPARE(m_channels.informationTips, QStringList { message });
+}
+
+void tst_PortSettings::deviceGoneUnderASettingIsReportedOnce()
+{
+    PtyPort com3(3);
+    m_settings->SelectHandshake(0);
+    m_settings->OpenPort();
+    QVERIFY(m_port->portOpen());
+    int failures = 0;
+    connect(m_port.get(), &CommPort::failed, this, [&failures] { ++failures; });
+    com3.pty.closeMaster();
+    // The speed change meets the vanished device before the event loop does.
+    m_settings->SelectBaudRate(0);
+    QTest::qWait(100);
+    QVERIFY(!m_port->portOpen());
+    QCOMPARE(failures, 1);
+    QVERIFY2(m_channels.informationTips.isEmpty(), "the port's own report is the only one");
 }
 
 QTEST_GUILESS_MAIN(tst_PortSettings)
