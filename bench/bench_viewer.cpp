@@ -5,6 +5,7 @@
 // conversions of the same megabyte in all six directions, directly and
 // through the window's options, next to `xxd -p` on the same bytes.
 
+#include "ScriptedFileChooser.h"
 #include "UnexpectedMessagePrinter.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/NotationConverter.h"
@@ -277,7 +278,8 @@ int main(int argc, char *argv[])
 
     const QByteArray bytes = randomBytes();
     UnexpectedMessagePrinter channels;
-    ReceiveViewerHost host(nullptr, channels);
+    ScriptedFileChooser files;
+    ReceiveViewerHost host(nullptr, channels, files);
     host.showViewer();
     QEventLoop settle;
     QTimer::singleShot(100, &settle, &QEventLoop::quit);

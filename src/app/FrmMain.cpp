@@ -41,7 +41,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     , m_channels(channels)
     , m_portSettings(m_MSComm1, channels)
     , m_transmitter(m_MSComm1, channels)
-    , m_receiveViewer(this, channels)
+    , m_receiveViewer(this, channels, files)
     , m_commEvents(m_MSComm1, m_transmitter, channels, m_receiveViewer)
     , m_moduleExchange(m_MSComm1, m_transmitter, m_commEvents)
     , m_sendTextParser(m_transmitter, channels)

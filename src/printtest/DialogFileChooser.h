@@ -6,13 +6,14 @@
 
 class QWidget;
 
-// The real file-open dialog.
+// The real file dialogs.
 class DialogFileChooser : public FileChooser
 {
 public:
     void setOwner(QWidget *owner) { m_owner = owner; }
 
     QString ChooseTextFile(const QString &filter) override;
+    QString ChooseSaveFile(const QString &filter, int &filterIndex) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -2,11 +2,13 @@
 
 #include "ui_FrmReceiveShow.h"
 
+#include "interfaces/FileChooser.h"
 #include "interfaces/UserChannels.h"
-#include "viewer/NotationConverter.h"
+#include "viewer/ReceivedTextFile.h"
 #include "viewer/ReceivedTextView.h"
 
 #include <QCloseEvent>
+#include <QDir>
 
 namespace {
 
@@ -26,9 +28,10 @@ int toPixels(int twips)
 
 } // namespace
 
-FrmReceiveShow::FrmReceiveShow(UserChannels &channels, QWidget *owner)
+FrmReceiveShow::FrmReceiveShow(UserChannels &channels, FileChooser &files, QWidget *owner)
     : QWidget(owner, Qt::Window)
     , m_channels(channels)
+    , m_files(files)
     , m_ui(std::make_unique<Ui::frmReceiveShow>())
 {
     m_ui->setupUi(this);
@@ -38,14 +41,17 @@ FrmReceiveShow::FrmReceiveShow(UserChannels &channels, QWidget *owner)
     connect(m_ui->Option3, &QRadioButton::clicked, this, &FrmReceiveShow::Option3_Click);
     connect(m_ui->Command1, &QPushButton::clicked, this, &FrmReceiveShow::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &FrmReceiveShow::Command2_Click);
+    connect(m_ui->RichTextBox1, &ReceivedTextView::saveRequested, this, &FrmReceiveShow::saveToFile);
     Form_Load();
 }
 
 FrmReceiveShow::~FrmReceiveShow() = default;
 
+// The text's notation follows the options as ViewerHexMode does: its tokens
+// are hexadecimal exactly while ViewerHexMode is true.
 void FrmReceiveShow::appendReceived(QByteArrayView bytes)
 {
-    m_ui->RichTextBox1->appendTokens(bytes, m_viewerHexMode);
+    m_ui->RichTextBox1->appendReceived(bytes);
 }
 
 QString FrmReceiveShow::text() const
@@ -58,15 +64,29 @@ ReceivedTextView &FrmReceiveShow::textView() const
     return *m_ui->RichTextBox1;
 }
 
+// The text is in PrevDisplayMode's notation here: every conversion, failed
+// or not, leaves it in the notation it was asked for.
 void FrmReceiveShow::rxChangeDIS()
 {
     if (m_prevDisplayMode == m_displayMode)
         return;
-    const NotationConverter::Result result = NotationConverter::convert(
-        ViewerNotation(m_prevDisplayMode), ViewerNotation(m_displayMode), m_ui->RichTextBox1->text());
-    m_ui->RichTextBox1->setText(result.text);
-    if (result.failed)
+    Q_ASSERT(m_ui->RichTextBox1->notation() == ViewerNotation(m_prevDisplayMode));
+    if (!m_ui->RichTextBox1->convert(ViewerNotation(m_displayMode)))
         m_channels.ShowTip(QStringLiteral("类型不匹配！"), 0);
+}
+
+void FrmReceiveShow::saveToFile()
+{
+    int filter = 1;
+    const QString path
+        = m_files.ChooseSaveFile(QStringLiteral("原始数据(bin)|*.bin|文本(txt)|*.txt"), filter);
+    if (path.isEmpty())
+        return;
+    const auto format = filter == 2 ? ReceivedTextFile::Format::Text : ReceivedTextFile::Format::Bytes;
+    const QString reason = ReceivedTextFile::save(m_ui->RichTextBox1->content(), path, format);
+    if (!reason.isEmpty())
+        m_channels.ShowTip(
+            QStringLiteral("文件保存失败：%1\n%2").arg(QDir::toNativeSeparators(path), reason), 0);
 }
 
 void FrmReceiveShow::Option1_Click()

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class FileChooser;
 class ReceivedTextView;
 class UserChannels;
 
@@ -15,13 +16,14 @@ class frmReceiveShow;
 // The received-data viewer: every received byte as a token in RichTextBox1,
 // the whole text switchable between text, decimal and hexadecimal notation.
 // Closing it ("退出" or the window's close button) unloads it: the window is
-// destroyed with its text, and the next touch loads a fresh one.
+// destroyed with its text, and the next touch loads a fresh one. The text
+// box's context menu saves the received bytes or the text as shown.
 class FrmReceiveShow : public QWidget
 {
     Q_OBJECT
 
 public:
-    FrmReceiveShow(UserChannels &channels, QWidget *owner = nullptr);
+    FrmReceiveShow(UserChannels &channels, FileChooser &files, QWidget *owner = nullptr);
     ~FrmReceiveShow() override;
 
     // Tokens for bytes in the form the receive path uses now: hexadecimal
@@ -38,6 +40,8 @@ public:
 
     // Converts the whole text from PrevDisplayMode to DisplayMode.
     void rxChangeDIS();
+    // "保存为文件…": the raw bytes (first filter) or the text as shown.
+    void saveToFile();
 
     void Option1_Click();
     void Option2_Click();
@@ -63,6 +67,7 @@ private:
     int outerHeightTwips() const;
 
     UserChannels &m_channels;
+    FileChooser &m_files;
     std::unique_ptr<Ui::frmReceiveShow> m_ui;
     bool m_viewerHexMode = true;
     qint16 m_displayMode = 2;

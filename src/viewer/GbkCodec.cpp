@@ -38,6 +38,12 @@ void GbkCodec::appendPair(QString &text, uchar lead, uchar trail)
     text.append(codec.single(trail));
 }
 
+QChar GbkCodec::pairChar(uchar lead, uchar trail)
+{
+    const QChar ch = instance().pair(lead, trail);
+    return ch.unicode() == NoPair ? QChar() : ch;
+}
+
 QByteArray GbkCodec::encode(QStringView text)
 {
     QByteArray bytes;

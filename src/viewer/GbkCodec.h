@@ -24,6 +24,9 @@ public:
     // The two-byte character lead x 256 + trail, or both bytes as single-byte
     // characters when the pair is no character of the code page.
     static void appendPair(QString &text, uchar lead, uchar trail);
+    // The two-byte character lead x 256 + trail, or a null character when the
+    // pair is no character of the code page.
+    static QChar pairChar(uchar lead, uchar trail);
     // The bytes of text in code page 936, as the send notation encodes them
     // (every character outside the code page one "?"), lone-byte characters
     // their byte.

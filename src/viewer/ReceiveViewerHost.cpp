@@ -2,10 +2,12 @@
 
 #include "viewer/FrmReceiveShow.h"
 
-ReceiveViewerHost::ReceiveViewerHost(QWidget *owner, UserChannels &channels, QObject *parent)
+ReceiveViewerHost::ReceiveViewerHost(
+    QWidget *owner, UserChannels &channels, FileChooser &files, QObject *parent)
     : QObject(parent)
     , m_owner(owner)
     , m_channels(channels)
+    , m_files(files)
 { }
 
 ReceiveViewerHost::~ReceiveViewerHost()
@@ -16,7 +18,7 @@ ReceiveViewerHost::~ReceiveViewerHost()
 FrmReceiveShow &ReceiveViewerHost::viewer()
 {
     if (m_viewer.isNull()) {
-        m_viewer = new FrmReceiveShow(m_channels, m_owner);
+        m_viewer = new FrmReceiveShow(m_channels, m_files, m_owner);
         connect(m_viewer.data(), &FrmReceiveShow::unloaded, this, &ReceiveViewerHost::forgetViewer);
     }
     return *m_viewer;

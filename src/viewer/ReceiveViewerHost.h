@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+class FileChooser;
 class FrmReceiveShow;
 class QWidget;
 class UserChannels;
@@ -17,7 +18,7 @@ class ReceiveViewerHost : public QObject, public ReceiveSink
     Q_OBJECT
 
 public:
-    ReceiveViewerHost(QWidget *owner, UserChannels &channels, QObject *parent = nullptr);
+    ReceiveViewerHost(QWidget *owner, UserChannels &channels, FileChooser &files, QObject *parent = nullptr);
     ~ReceiveViewerHost() override;
 
     // The viewer, loaded hidden if it is not loaded.
@@ -34,5 +35,6 @@ private:
 
     QWidget *m_owner;
     UserChannels &m_channels;
+    FileChooser &m_files;
     QPointer<FrmReceiveShow> m_viewer;
 };

@@ -1,7 +1,6 @@
 #include "viewer/ReceivedTextView.h"
 
 #include "viewer/GbkCodec.h"
-#include "viewer/NotationConverter.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -11,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -36,6 +36,7 @@ int floorDiv(int value, int divisor)
 ReceivedTextView::ReceivedTextView(QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_rows(QFontDatabase::systemFont(QFontDatabase::FixedFont))
+    , m_busy(new QProgressBar(viewport()))
 {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // A scroll bar that comes and goes would change the width and re-wrap
@@ -47,33 +48,71 @@ ReceivedTextView::ReceivedTextView(QWidget *parent)
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(RefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &ReceivedTextView::refresh);
+    m_sliceTimer.setSingleShot(true);
+    m_sliceTimer.setInterval(0);
+    connect(&m_sliceTimer, &QTimer::timeout, this, &ReceivedTextView::refresh);
+    m_busyTimer.setSingleShot(true);
+    m_busyTimer.setInterval(BusyAfterMs);
+    connect(&m_busyTimer, &QTimer::timeout, this, [this] { m_busy->setVisible(isLayingOut()); });
+    m_busy->setObjectName(QStringLiteral("busyIndicator"));
+    m_busy->setRange(0, 0);
+    m_busy->setTextVisible(false);
+    m_busy->setFixedSize(48, 8);
+    m_busy->hide();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_adjustingScroll) {
+            m_followEnd = value >= verticalScrollBar()->maximum();
+            m_targetRow = m_targetChar = -1;
+        }
+    });
 }
 
-void ReceivedTextView::setText(const QString &text)
+ReceivedTextView::~ReceivedTextView() = default;
+
+void ReceivedTextView::clear()
 {
-    m_text = text;
-    m_rows.clear();
-    m_anchor = 0;
-    m_position = 0;
+    m_text.clear();
+    relayout();
+}
+
+void ReceivedTextView::appendReceived(QByteArrayView bytes)
+{
+    m_text.append(bytes);
     scheduleRefresh();
 }
 
-void ReceivedTextView::appendTokens(QByteArrayView bytes, bool hex)
+bool ReceivedTextView::convert(ViewerNotation to)
 {
-    NotationConverter::appendTokens(m_text, bytes, hex);
+    if (to == m_text.notation())
+        return true;
+    const bool converted = m_text.convert(to);
+    m_targetRow = m_followEnd ? -1 : verticalScrollBar()->value();
+    relayout();
+    return converted;
+}
+
+// The selection is dropped and the rows are laid out anew from the start.
+void ReceivedTextView::relayout()
+{
+    m_rows.clear();
+    m_anchor = 0;
+    m_position = 0;
+    if (isVisible())
+        m_busyTimer.start();
     scheduleRefresh();
 }
 
 void ReceivedTextView::setSelection(qsizetype anchor, qsizetype position)
 {
-    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
-    m_position = std::clamp<qsizetype>(position, 0, m_text.size());
+    const qsizetype size = m_text.length();
+    m_anchor = std::clamp<qsizetype>(anchor, 0, size);
+    m_position = std::clamp<qsizetype>(position, 0, size);
     viewport()->update();
 }
 
 QString ReceivedTextView::selectedText() const
 {
-    QString selected = m_text.sliced(selectionStart(), selectionEnd() - selectionStart());
+    QString selected = m_text.mid(selectionStart(), selectionEnd() - selectionStart());
     for (QChar &ch : selected) {
         if (GbkCodec::isLoneByte(ch))
             ch = QChar::ReplacementCharacter;
@@ -104,14 +143,23 @@ qsizetype ReceivedTextView::firstVisibleRow() const
     return verticalScrollBar()->value();
 }
 
+bool ReceivedTextView::isLayingOut() const
+{
+    return isVisible() && m_rows.laidOut() < m_text.length();
+}
+
+bool ReceivedTextView::isBusyShown() const
+{
+    return m_busy->isVisible();
+}
+
 qsizetype ReceivedTextView::allocatedBytes() const
 {
-    return m_text.capacity() * qsizetype(sizeof(QChar)) + m_rows.allocatedBytes();
+    return m_text.allocatedBytes() + m_rows.allocatedBytes();
 }
 
 void ReceivedTextView::paintEvent(QPaintEvent *)
 {
-    ensureLayout();
     QPainter painter(viewport());
     const int height = viewport()->height();
     qsizetype row = verticalScrollBar()->value();
@@ -121,17 +169,23 @@ void ReceivedTextView::paintEvent(QPaintEvent *)
 
 void ReceivedTextView::resizeEvent(QResizeEvent *)
 {
-    QScrollBar *bar = verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    const qsizetype topChar = m_rows.rowStart(std::min<qsizetype>(bar->value(), m_rows.rowCount() - 1));
-    ensureLayout();
-    updateScrollRange();
-    bar->setValue(atEnd ? bar->maximum() : int(m_rows.rowOf(topChar)));
+    m_busy->move(viewport()->width() - m_busy->width() - margin, margin);
+    if (layoutWidth() == m_rows.width())
+        return refresh();
+    if (!m_followEnd && m_targetChar < 0 && m_rows.rowCount() > 0)
+        m_targetChar
+            = m_rows.rowStart(std::min<qsizetype>(verticalScrollBar()->value(), m_rows.rowCount() - 1));
+    m_rows.setWidth(layoutWidth());
+    if (isVisible())
+        m_busyTimer.start();
+    refresh();
 }
 
 void ReceivedTextView::showEvent(QShowEvent *event)
 {
     QAbstractScrollArea::showEvent(event);
+    if (isLayingOut())
+        m_busyTimer.start();
     refresh();
 }
 
@@ -196,6 +250,8 @@ void ReceivedTextView::contextMenuEvent(QContextMenuEvent *event)
     copyAction->setEnabled(selectionStart() < selectionEnd());
     connect(copyAction, &QAction::triggered, this, &ReceivedTextView::copy);
     connect(menu->addAction(QStringLiteral("全选")), &QAction::triggered, this, &ReceivedTextView::selectAll);
+    connect(menu->addAction(QStringLiteral("保存为文件…")), &QAction::triggered, this,
+        &ReceivedTextView::saveRequested);
     menu->popup(event->globalPos());
 }
 
@@ -205,18 +261,48 @@ void ReceivedTextView::scheduleRefresh()
         m_refreshTimer.start();
 }
 
-// A hidden view keeps only the text; it is laid out when it is shown.
+// A hidden view keeps only the text; it is laid out when it is shown. One
+// slice of layout per call; the next slice follows from the event loop.
 void ReceivedTextView::refresh()
 {
     if (!isVisible())
         return;
-    QScrollBar *bar = verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    ensureLayout();
+    m_rows.setWidth(layoutWidth());
+    const bool complete = m_rows.extend(m_text, QDeadlineTimer(SliceMs));
+    m_adjustingScroll = true;
     updateScrollRange();
-    if (atEnd)
-        bar->setValue(bar->maximum());
+    keepScrollTarget(complete);
+    m_adjustingScroll = false;
     viewport()->update();
+    if (!complete) {
+        m_sliceTimer.start();
+        return;
+    }
+    m_busyTimer.stop();
+    m_busy->hide();
+    Q_EMIT laidOut();
+}
+
+void ReceivedTextView::keepScrollTarget(bool complete)
+{
+    QScrollBar *bar = verticalScrollBar();
+    if (m_followEnd) {
+        bar->setValue(bar->maximum());
+    } else if (m_targetRow >= 0) {
+        setScrollValue(m_targetRow);
+        if (complete || m_targetRow <= bar->maximum())
+            m_targetRow = -1;
+    } else if (m_targetChar >= 0) {
+        const bool reached = complete || m_targetChar < m_rows.laidOut();
+        setScrollValue(m_rows.rowOf(m_targetChar));
+        if (reached)
+            m_targetChar = -1;
+    }
+}
+
+void ReceivedTextView::setScrollValue(qsizetype row)
+{
+    verticalScrollBar()->setValue(int(std::min<qsizetype>(row, INT_MAX)));
 }
 
 void ReceivedTextView::ensureLayout()
@@ -249,31 +335,35 @@ int ReceivedTextView::visibleRows() const
     return std::max(1, viewport()->height() / lineHeight());
 }
 
+// Only rows laid out already can be under the pointer: those are the ones
+// drawn.
 qsizetype ReceivedTextView::positionAt(QPoint point)
 {
-    ensureLayout();
+    if (m_rows.rowCount() == 0)
+        return 0;
     const qsizetype row = std::clamp<qsizetype>(
         verticalScrollBar()->value() + floorDiv(point.y(), lineHeight()), 0, m_rows.rowCount() - 1);
     const qsizetype start = m_rows.rowStart(row);
-    qsizetype end = m_rows.rowEnd(row, m_text.size());
-    while (end > start && WrappedRows::isLineBreak(m_text[end - 1]))
+    const QString text = m_text.mid(start, m_rows.rowEnd(row) - start);
+    qsizetype end = text.size();
+    while (end > 0 && WrappedRows::isLineBreak(text[end - 1]))
         --end;
     const qint64 target = qint64(point.x()) * 64;
     qint64 x = qint64(margin) * 64;
-    for (qsizetype pos = start; pos < end; ++pos) {
-        const qint64 advance = m_rows.advance(m_text[pos]);
+    for (qsizetype i = 0; i < end; ++i) {
+        const qint64 advance = m_rows.advance(text[i]);
         if (target < x + advance / 2)
-            return pos;
+            return start + i;
         x += advance;
     }
-    return end;
+    return start + end;
 }
 
 void ReceivedTextView::drawRow(QPainter &painter, qsizetype row, int y)
 {
     const qsizetype start = m_rows.rowStart(row);
-    const qsizetype end = m_rows.rowEnd(row, m_text.size());
-    fillSelection(painter, start, end, y);
+    const QString text = m_text.mid(start, m_rows.rowEnd(row) - start);
+    fillSelection(painter, text, start, y);
 
     const qreal baseline = y + QFontMetricsF(font()).ascent();
     const QColor textColor = palette().color(QPalette::Text);
@@ -291,10 +381,11 @@ void ReceivedTextView::drawRow(QPainter &painter, qsizetype row, int y)
         run.clear();
     };
     qint64 x = qint64(margin) * 64;
-    for (qsizetype pos = start; pos < end; ++pos) {
-        const QChar shown = WrappedRows::shownAs(m_text[pos]);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar shown = WrappedRows::shownAs(text[i]);
         if (shown.isNull())
             continue;
+        const qsizetype pos = start + i;
         const bool selected = pos >= selectionStart() && pos < selectionEnd();
         const bool plain = shown.unicode() >= 0x20 && shown.unicode() < 0x7F;
         if (!plain || selected != runSelected)
@@ -309,22 +400,22 @@ void ReceivedTextView::drawRow(QPainter &painter, qsizetype row, int y)
             painter.setPen(selected ? selectedColor : textColor);
             painter.drawText(QPointF(pixels(x), baseline), QString(shown));
         }
-        x += m_rows.advance(m_text[pos]);
+        x += m_rows.advance(text[i]);
     }
     flushRun();
 }
 
-void ReceivedTextView::fillSelection(QPainter &painter, qsizetype start, qsizetype end, int y)
+void ReceivedTextView::fillSelection(QPainter &painter, QStringView row, qsizetype start, int y)
 {
-    const qsizetype from = std::max(start, selectionStart());
-    const qsizetype to = std::min(end, selectionEnd());
+    const qsizetype from = std::max<qsizetype>(0, selectionStart() - start);
+    const qsizetype to = std::min<qsizetype>(row.size(), selectionEnd() - start);
     if (from >= to)
         return;
     qint64 left = qint64(margin) * 64;
-    for (qsizetype pos = start; pos < from; ++pos)
-        left += m_rows.advance(m_text[pos]);
+    for (qsizetype i = 0; i < from; ++i)
+        left += m_rows.advance(row[i]);
     qint64 right = left;
-    for (qsizetype pos = from; pos < to; ++pos)
-        right += m_rows.advance(m_text[pos]);
+    for (qsizetype i = from; i < to; ++i)
+        right += m_rows.advance(row[i]);
     painter.fillRect(QRectF(pixels(left), y, pixels(right - left), lineHeight()), palette().highlight());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/ReceivedText.h"
 #include "viewer/WrappedRows.h"
 
 #include <QAbstractScrollArea>
@@ -8,6 +9,7 @@
 #include <QTimer>
 
 class QPainter;
+class QProgressBar;
 
 // The viewer's text box: shows one ever-growing line of received tokens,
 // wrapped at the box's width, and lets the user select and copy but not edit
@@ -15,26 +17,34 @@ class QPainter;
 // would convert edits instead of bytes).
 //
 // A text document re-lays out its whole paragraph on every append, which
-// makes a long run of tokens quadratic. Here the text is a plain string that
-// grows geometrically, rows are laid out incrementally, only the visible rows
-// are drawn, and appends are gathered for one refresh per RefreshIntervalMs.
+// makes a long run of tokens quadratic. Here the text is held as its bytes
+// (ReceivedText), rows are laid out incrementally, only the visible rows are
+// produced and drawn, and appends are gathered for one refresh per
+// RefreshIntervalMs. Laying out the whole text again (a new notation, width
+// or font) runs in slices of SliceMs that return to the event loop; the rows
+// laid out so far are shown meanwhile, and a small busy indicator appears
+// when it takes longer than BusyAfterMs.
 class ReceivedTextView : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
     explicit ReceivedTextView(QWidget *parent = nullptr);
+    ~ReceivedTextView() override;
 
-    const QString &text() const { return m_text; }
-    void setText(const QString &text);
-    void clear() { setText(QString()); }
-    // One token per byte, "0A " when hex, else "10 ".
-    void appendTokens(QByteArrayView bytes, bool hex);
+    const ReceivedText &content() const { return m_text; }
+    QString text() const { return m_text.text(); }
+    ViewerNotation notation() const { return m_text.notation(); }
+    void clear();
+    // Tokens in the form of the notation (see ReceivedText::append).
+    void appendReceived(QByteArrayView bytes);
+    // Converts the whole text; false when the conversion failed.
+    bool convert(ViewerNotation to);
 
     qsizetype selectionStart() const { return std::min(m_anchor, m_position); }
     qsizetype selectionEnd() const { return std::max(m_anchor, m_position); }
     void setSelection(qsizetype anchor, qsizetype position);
-    void selectAll() { setSelection(0, m_text.size()); }
+    void selectAll() { setSelection(0, m_text.length()); }
     // The selection as it goes to the clipboard: a byte that is no character
     // on its own becomes U+FFFD, as it is drawn.
     QString selectedText() const;
@@ -44,10 +54,21 @@ public:
     qsizetype rowCount();
     qsizetype rowStart(qsizetype row);
     qsizetype firstVisibleRow() const;
+    // A shown view whose layout has not reached the end of the text yet.
+    bool isLayingOut() const;
+    bool isBusyShown() const;
     // The text's and the layout's memory, for the benchmark.
     qsizetype allocatedBytes() const;
 
     static constexpr int RefreshIntervalMs = 30;
+    static constexpr int SliceMs = 5;
+    static constexpr int BusyAfterMs = 200;
+
+Q_SIGNALS:
+    // The layout has reached the end of the text.
+    void laidOut();
+    // "保存为文件…" was chosen from the context menu.
+    void saveRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -61,8 +82,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void relayout();
     void scheduleRefresh();
     void refresh();
+    void keepScrollTarget(bool complete);
+    void setScrollValue(qsizetype row);
     void ensureLayout();
     void updateScrollRange();
     int layoutWidth() const;
@@ -70,12 +94,23 @@ private:
     int visibleRows() const;
     qsizetype positionAt(QPoint point);
     void drawRow(QPainter &painter, qsizetype row, int y);
-    void fillSelection(QPainter &painter, qsizetype start, qsizetype end, int y);
+    void fillSelection(QPainter &painter, QStringView row, qsizetype start, int y);
 
-    QString m_text;
+    ReceivedText m_text;
     WrappedRows m_rows;
     QTimer m_refreshTimer;
+    QTimer m_sliceTimer;
+    QTimer m_busyTimer;
+    QProgressBar *m_busy;
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;
     bool m_selecting = false;
+    // Whether the view keeps to the end as the text grows; set by where the
+    // scroll bar is left, not by the range changes of the view's own.
+    bool m_followEnd = true;
+    bool m_adjustingScroll = false;
+    // Where to scroll once a new layout has got that far: the row shown
+    // before a conversion, or the first character shown before a resize.
+    qsizetype m_targetRow = -1;
+    qsizetype m_targetChar = -1;
 };

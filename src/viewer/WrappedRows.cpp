@@ -1,6 +1,7 @@
 #include "viewer/WrappedRows.h"
 
 #include "viewer/GbkCodec.h"
+#include "viewer/ReceivedText.h"
 
 #include <QString>
 
@@ -38,46 +39,64 @@ void WrappedRows::clear()
 {
     m_starts.assign(1, 0);
     m_laidOut = 0;
+    m_previous = QChar();
     m_rowAdvance = 0;
     m_breakAfter = -1;
     m_advanceAtBreak = 0;
 }
 
-void WrappedRows::extend(QStringView text)
+bool WrappedRows::extend(const ReceivedText &text, QDeadlineTimer deadline)
 {
+    // The text is produced a piece at a time; the deadline is looked at
+    // between pieces.
+    constexpr qsizetype pieceSize = 4096;
     const qint64 available = qint64(m_width) * 64;
-    for (qsizetype pos = m_laidOut; pos < text.size(); ++pos) {
-        const QChar ch = text[pos];
-        if (ch == u'\n' && pos > 0 && text[pos - 1] == u'\r') {
-            // The row the carriage return began starts after the line feed.
-            m_starts.back() = pos + 1;
-            continue;
-        }
-        if (isLineBreak(ch)) {
-            startRow(pos + 1);
-            continue;
-        }
-        const qint64 w = advance(ch);
-        if (ch == u' ') {
-            // Blanks may hang past the edge; the row can break after them.
-            m_rowAdvance += w;
-            m_breakAfter = pos + 1;
-            m_advanceAtBreak = m_rowAdvance;
-            continue;
-        }
-        if (m_rowAdvance + w > available && pos > m_starts.back()) {
-            if (m_breakAfter > m_starts.back()) {
-                m_starts.push_back(m_breakAfter);
-                m_rowAdvance -= m_advanceAtBreak;
-                m_breakAfter = -1;
-            }
-            // A run without blanks longer than a row breaks where it must.
-            if (m_rowAdvance + w > available && pos > m_starts.back())
-                startRow(pos);
-        }
-        m_rowAdvance += w;
+    const qsizetype size = text.length();
+    while (m_laidOut < size) {
+        const qsizetype count = std::min(pieceSize, size - m_laidOut);
+        m_piece.clear();
+        text.render(m_laidOut, count, m_piece);
+        for (qsizetype i = 0; i < count; ++i)
+            place(m_piece[i], m_laidOut + i, available);
+        m_laidOut += count;
+        if (deadline.hasExpired())
+            break;
     }
-    m_laidOut = text.size();
+    return m_laidOut == size;
+}
+
+void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
+{
+    const QChar previous = m_previous;
+    m_previous = ch;
+    if (ch == u'\n' && previous == u'\r') {
+        // The row the carriage return began starts after the line feed.
+        m_starts.back() = pos + 1;
+        return;
+    }
+    if (isLineBreak(ch)) {
+        startRow(pos + 1);
+        return;
+    }
+    const qint64 w = advance(ch);
+    if (ch == u' ') {
+        // Blanks may hang past the edge; the row can break after them.
+        m_rowAdvance += w;
+        m_breakAfter = pos + 1;
+        m_advanceAtBreak = m_rowAdvance;
+        return;
+    }
+    if (m_rowAdvance + w > available && pos > m_starts.back()) {
+        if (m_breakAfter > m_starts.back()) {
+            m_starts.push_back(m_breakAfter);
+            m_rowAdvance -= m_advanceAtBreak;
+            m_breakAfter = -1;
+        }
+        // A run without blanks longer than a row breaks where it must.
+        if (m_rowAdvance + w > available && pos > m_starts.back())
+            startRow(pos);
+    }
+    m_rowAdvance += w;
 }
 
 qsizetype WrappedRows::rowOf(qsizetype position) const
@@ -113,7 +132,8 @@ QChar WrappedRows::shownAs(QChar ch)
 
 qsizetype WrappedRows::allocatedBytes() const
 {
-    return qsizetype(m_starts.capacity() * sizeof(qsizetype) + m_advances.capacity() * sizeof(qint32));
+    return qsizetype(m_starts.capacity() * sizeof(qsizetype) + m_advances.capacity() * sizeof(qint32))
+        + m_piece.capacity() * qsizetype(sizeof(QChar));
 }
 
 void WrappedRows::startRow(qsizetype position)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QStringView>
+#include <QString>
 
 #include <vector>
 
@@ -11,9 +12,12 @@
 // any two characters otherwise; a carriage return, a line feed or the pair
 // of them ends a row. Appended text is laid out from where the last layout
 // stopped, so each character costs constant time however long the text is;
-// a new width or font lays the whole text out again.
+// a new width or font lays the whole text out again, a slice at a time when
+// it is long.
 //
 // Advances are kept in 1/64 pixel so that sums are exact.
+class ReceivedText;
+
 class WrappedRows
 {
 public:
@@ -22,16 +26,20 @@ public:
     void setFont(const QFont &font);
     // A new width drops the rows; extend() lays the text out again.
     void setWidth(int pixels);
+    int width() const { return m_width; }
     void clear();
 
-    // Lays out the characters of text after those laid out already.
-    void extend(QStringView text);
+    // Lays out the characters of text after those laid out already, until
+    // the end or the deadline. True when the whole text is laid out.
+    bool extend(const ReceivedText &text, QDeadlineTimer deadline = QDeadlineTimer::Forever);
+    qsizetype laidOut() const { return m_laidOut; }
 
     qsizetype rowCount() const { return qsizetype(m_starts.size()); }
     qsizetype rowStart(qsizetype row) const { return m_starts[size_t(row)]; }
-    qsizetype rowEnd(qsizetype row, qsizetype textSize) const
+    // The last row ends where the layout has got to.
+    qsizetype rowEnd(qsizetype row) const
     {
-        return row + 1 < rowCount() ? m_starts[size_t(row + 1)] : textSize;
+        return row + 1 < rowCount() ? m_starts[size_t(row + 1)] : m_laidOut;
     }
     qsizetype rowOf(qsizetype position) const;
 
@@ -45,6 +53,7 @@ public:
     qsizetype allocatedBytes() const;
 
 private:
+    void place(QChar ch, qsizetype pos, qint64 available);
     void startRow(qsizetype position);
 
     QFontMetricsF m_metrics;
@@ -52,6 +61,8 @@ private:
     int m_width = 0;
     std::vector<qsizetype> m_starts;
     qsizetype m_laidOut = 0;
+    QChar m_previous;
+    QString m_piece;
     // The current (last) row: its advance so far, and the position after its
     // latest blank with the advance up to there.
     qint64 m_rowAdvance = 0;

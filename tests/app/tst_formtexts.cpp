@@ -235,7 +235,7 @@ void tst_FormTexts::chineseTextHasAFont()
 
 void tst_FormTexts::formsAskForArial()
 {
-    FrmReceiveShow viewer(m_channels);
+    FrmReceiveShow viewer(m_channels, m_files);
     FrmSetting dialog(m_channels);
     FrmMsg tip;
     const QList<const QWidget *> forms { m_window.get(), child("FrmCommShow"), child("FrmWirelessShow"),
@@ -320,7 +320,7 @@ void tst_FormTexts::resultTexts()
 
 void tst_FormTexts::viewer()
 {
-    ReceiveViewerHost host(nullptr, m_channels);
+    ReceiveViewerHost host(nullptr, m_channels, m_files);
     host.showViewer();
     const QList<Misfit> misfits = misfitsIn(&host.viewer());
     QVERIFY2(misfits.isEmpty(), qPrintable(describe(misfits)));

@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-// Answers the file dialog with a path the test chose, and remembers the filter.
+// Answers the file dialogs with a path (and filter) the test chose, and
+// remembers the filters offered.
 class ScriptedFileChooser : public FileChooser
 {
 public:
@@ -14,6 +15,14 @@ public:
         return nextPath;
     }
 
+    QString ChooseSaveFile(const QString &filter, int &filterIndex) override
+    {
+        filters.append(filter);
+        filterIndex = nextFilterIndex;
+        return nextPath;
+    }
+
     QString nextPath;
+    int nextFilterIndex = 1;
     QStringList filters;
 };

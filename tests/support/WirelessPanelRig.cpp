@@ -8,7 +8,7 @@
 WirelessPanelRig::WirelessPanelRig()
     : settings(port, channels)
     , transmitter(port, channels)
-    , viewer(nullptr, channels)
+    , viewer(nullptr, channels, files)
     , events(port, transmitter, channels, viewer)
     , exchange(port, transmitter, events)
     , portPanel(settings)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordingUserChannels.h"
+#include "ScriptedFileChooser.h"
 #include "protocol/FrmWirelessShow.h"
 #include "protocol/ModuleExchange.h"
 #include "serial/CommEventHandler.h"
@@ -36,6 +37,7 @@ public:
     QString label(const char *name) const;
 
     RecordingUserChannels channels;
+    ScriptedFileChooser files;
     CommPort port;
     PortSettings settings;
     Transmitter transmitter;

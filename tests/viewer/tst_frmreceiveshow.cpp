@@ -1,14 +1,21 @@
 #include "RecordingUserChannels.h"
+#include "ScriptedFileChooser.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/ReceiveViewerHost.h"
 #include "viewer/ReceivedTextView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_FrmReceiveShow : public QObject
@@ -29,6 +36,10 @@ private Q_SLOTS:
     void resizingFollowsTheCornerAboveTheLoadSize();
     void selectionIsCopied();
     void megabyteArrivesWhole();
+    void eightMegabytesStayExactThroughEveryNotation();
+    void savesTheBytesOrTheTextAsShown_data();
+    void savesTheBytesOrTheTextAsShown();
+    void failedSaveTellsWhyAndKeepsTheText();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -40,16 +51,19 @@ private:
     }
     void click(const char *name) const { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     QString text() const { return m_host->viewer().text(); }
+    QString copyAll() const;
+    void chooseSaveFromTheMenu() const;
     QList<QRect> controlGeometries() const;
 
     RecordingUserChannels m_channels;
+    ScriptedFileChooser m_files;
     std::unique_ptr<ReceiveViewerHost> m_host;
 };
 
 void tst_FrmReceiveShow::init()
 {
     m_channels.clear();
-    m_host = std::make_unique<ReceiveViewerHost>(nullptr, m_channels);
+    m_host = std::make_unique<ReceiveViewerHost>(nullptr, m_channels, m_files);
 }
 
 void tst_FrmReceiveShow::cleanup()
@@ -274,6 +288,117 @@ void tst_FrmReceiveShow::megabyteArrivesWhole()
     click("Option3");
     QVERIFY(text() == hex);
     QVERIFY(m_channels.boxes.isEmpty());
+}
+
+QString tst_FrmReceiveShow::copyAll() const
+{
+    ReceivedTextView &view = m_host->viewer().textView();
+    view.selectAll();
+    view.copy();
+    return QGuiApplication::clipboard()->text();
+}
+
+void tst_FrmReceiveShow::chooseSaveFromTheMenu() const
+{
+    QWidget *surface = m_host->viewer().textView().viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), surface->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(surface, &event);
+    const QList<QMenu *> menus = m_host->viewer().textView().findChildren<QMenu *>();
+    QVERIFY(!menus.isEmpty());
+    QMenu *menu = menus.last();
+    const QList<QAction *> actions = menu->actions();
+    const auto save = std::find_if(actions.begin(), actions.end(),
+        [](QAction *action) { return action->text() == QStringLiteral("保存为文件…"); });
+    QVERIFY(save != actions.end());
+    (*save)->trigger();
+    menu->close();
+}
+
+// The conversions run while bytes go on arriving and the layout of the new
+// notation is still under way; copied out, the text gives back every byte.
+void tst_FrmReceiveShow::eightMegabytesStayExactThroughEveryNotation()
+{
+    QByteArray bytes(8 << 20, Qt::Uninitialized);
+    QRandomGenerator(20240602).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    m_host->showViewer();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_host->viewer()));
+    ReceivedTextView &view = m_host->viewer().textView();
+    for (qsizetype at = 0; at < bytes.size(); at += 512)
+        m_host->appendReceived(QByteArrayView(bytes).sliced(at, 512));
+    QTRY_VERIFY_WITH_TIMEOUT(!view.isLayingOut(), 60000);
+
+    click("Option2");
+    QVERIFY(view.isLayingOut());
+    // Ends in a byte below 161, so that Txt finds no lead byte waiting.
+    m_host->appendReceived(QByteArray::fromHex("FF0A"));
+    bytes.append(QByteArray::fromHex("FF0A"));
+    QTRY_VERIFY_WITH_TIMEOUT(!view.isLayingOut(), 60000);
+    QVERIFY(!view.isBusyShown());
+    QByteArray fromTen;
+    for (QStringView token : QStringView(copyAll()).split(u' ', Qt::SkipEmptyParts))
+        fromTen.append(char(token.toInt()));
+    QVERIFY(fromTen == bytes);
+
+    click("Option1");
+    click("Option3");
+    QTRY_VERIFY_WITH_TIMEOUT(!view.isLayingOut(), 60000);
+    QVERIFY(copyAll() == QString::fromLatin1(bytes.toHex(' ').toUpper() + ' '));
+    QVERIFY(m_channels.boxes.isEmpty());
+}
+
+void tst_FrmReceiveShow::savesTheBytesOrTheTextAsShown_data()
+{
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<bool>("asText");
+    QTest::newRow("raw bytes") << 1 << false;
+    QTest::newRow("text as shown") << 2 << true;
+}
+
+void tst_FrmReceiveShow::savesTheBytesOrTheTextAsShown()
+{
+    QFETCH(int, filterIndex);
+    QFETCH(bool, asText);
+    QByteArray bytes(1 << 20, Qt::Uninitialized);
+    QRandomGenerator(5).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    for (qsizetype at = 0; at < bytes.size(); at += 700)
+        m_host->appendReceived(QByteArrayView(bytes).sliced(at, std::min<qsizetype>(700, bytes.size() - at)));
+    m_host->showViewer();
+    QTemporaryDir folder;
+    m_files.nextPath = folder.filePath(QStringLiteral("received"));
+    m_files.nextFilterIndex = filterIndex;
+
+    chooseSaveFromTheMenu();
+    QCOMPARE(m_files.filters.last(), QStringLiteral("原始数据(bin)|*.bin|文本(txt)|*.txt"));
+    QFile saved(m_files.nextPath);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray content = saved.readAll();
+    if (asText)
+        QVERIFY(content == copyAll().toLatin1());
+    else
+        QVERIFY(content == bytes);
+    QVERIFY(m_channels.boxes.isEmpty());
+}
+
+void tst_FrmReceiveShow::failedSaveTellsWhyAndKeepsTheText()
+{
+    m_host->appendReceived(QByteArray::fromHex("B0A141"));
+    click("Option1");
+    m_host->showViewer();
+    QTemporaryDir folder;
+    m_files.nextPath = folder.filePath(QStringLiteral("missing/received.txt"));
+    m_files.nextFilterIndex = 2;
+    chooseSaveFromTheMenu();
+    QCOMPARE(m_channels.tips().size(), 1);
+    QVERIFY(m_channels.tips().first().contains(QDir::toNativeSeparators(m_files.nextPath)));
+    QVERIFY(m_channels.tips().first().size() > QDir::toNativeSeparators(m_files.nextPath).size() + 8);
+    QCOMPARE(text(), QStringLiteral("啊A"));
+
+    // Saved as text, Txt is written in code page 936.
+    m_files.nextPath = folder.filePath(QStringLiteral("received.txt"));
+    chooseSaveFromTheMenu();
+    QFile saved(m_files.nextPath);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray::fromHex("B0A141"));
 }
 
 QTEST_MAIN(tst_FrmReceiveShow)

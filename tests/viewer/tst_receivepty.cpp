@@ -1,4 +1,5 @@
 #include "RecordingUserChannels.h"
+#include "ScriptedFileChooser.h"
 #include "SerialFixture.h"
 #include "serial/CommEventHandler.h"
 #include "serial/CommPort.h"
@@ -32,7 +33,8 @@ void tst_ReceivePty::megabyteThroughThePortArrivesWhole()
     QCOMPARE(port.setInputMode(1), 0);
     RecordingUserChannels channels;
     Transmitter transmitter(port, channels);
-    ReceiveViewerHost host(nullptr, channels);
+    ScriptedFileChooser files;
+    ReceiveViewerHost host(nullptr, channels, files);
     CommEventHandler handler(port, transmitter, channels, host);
     connect(&port, &CommPort::onComm, &handler, &CommEventHandler::MSComm1_OnComm);
     QCOMPARE(port.setPortOpen(true), 0);

@@ -1,0 +1,85 @@
+#include "viewer/ReceivedText.h"
+
+#include "viewer/NotationConverter.h"
+
+#include <algorithm>
+
+void ReceivedText::append(QByteArrayView bytes)
+{
+    if (m_notation == ViewerNotation::Txt)
+        m_tail.append(bytes);
+    else
+        m_bytes.append(bytes);
+}
+
+void ReceivedText::clear()
+{
+    m_bytes.clear();
+    m_tail.clear();
+}
+
+bool ReceivedText::convert(ViewerNotation to)
+{
+    const ViewerNotation from = m_notation;
+    if (to == from)
+        return true;
+    m_notation = to;
+    if (from == ViewerNotation::Txt) {
+        if (m_bytes.isEmpty() && m_tail.isEmpty())
+            return false;
+        tailTokensToBytes();
+        return true;
+    }
+    // In Hex a lead byte before the trailing blank stands alone; in Ten it
+    // has no trail byte to pair with.
+    if (to == ViewerNotation::Txt && from == ViewerNotation::Ten && m_bytes.endsInLead()) {
+        m_bytes.dropTrailingLead();
+        return false;
+    }
+    return true;
+}
+
+qsizetype ReceivedText::length() const
+{
+    return m_bytes.length(m_notation) + m_tail.length(ViewerNotation::Ten);
+}
+
+void ReceivedText::render(qsizetype from, qsizetype count, QString &out) const
+{
+    const qsizetype head = m_bytes.length(m_notation);
+    if (from < head) {
+        const qsizetype n = std::min(count, head - from);
+        m_bytes.render(m_notation, from, n, out);
+        from += n;
+        count -= n;
+    }
+    m_tail.render(ViewerNotation::Ten, from - head, count, out);
+}
+
+QString ReceivedText::mid(qsizetype from, qsizetype count) const
+{
+    QString out;
+    render(from, count, out);
+    return out;
+}
+
+QByteArray ReceivedText::bytes() const
+{
+    return m_bytes.bytes() + m_tail.bytes();
+}
+
+// The tokens' digits and blanks are code-page-936 characters of one byte
+// each; the text out of Txt is those bytes.
+void ReceivedText::tailTokensToBytes()
+{
+    constexpr qsizetype chunk = 1 << 16;
+    const QByteArray &tail = m_tail.bytes();
+    QString tokens;
+    for (qsizetype at = 0; at < tail.size(); at += chunk) {
+        tokens.clear();
+        NotationConverter::appendTokens(
+            tokens, QByteArrayView(tail).sliced(at, std::min(chunk, tail.size() - at)), false);
+        m_bytes.append(tokens.toLatin1());
+    }
+    m_tail.clear();
+}

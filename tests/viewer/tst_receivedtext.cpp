@@ -1,0 +1,150 @@
+#include "viewer/ByteHistory.h"
+#include "viewer/NotationConverter.h"
+#include "viewer/ReceivedText.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using N = ViewerNotation;
+
+namespace {
+
+// Bytes rich in lead bytes, pairs that are no character and lone lead
+// bytes, long enough to cross many checkpoints.
+QByteArray mixedBytes(quint32 seed, qsizetype size)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes;
+    while (bytes.size() < size) {
+        switch (random.bounded(4)) {
+        case 0:
+            bytes.append(char(random.bounded(256)));
+            break;
+        case 1:
+            bytes.append(char(0xA1 + random.bounded(0x5E))).append(char(0xA1 + random.bounded(0x5E)));
+            break;
+        case 2:
+            bytes.append(char(0x81 + random.bounded(0x7E)));
+            break;
+        default:
+            bytes.append("AB\r\n");
+        }
+    }
+    bytes.truncate(size);
+    return bytes;
+}
+
+QString tokens(const QByteArray &bytes, bool hex)
+{
+    QString text;
+    NotationConverter::appendTokens(text, bytes, hex);
+    return text;
+}
+
+} // namespace
+
+// The viewer's text held as bytes must read exactly as the text the
+// conversion rules produce, stretch by stretch and after every conversion.
+class tst_ReceivedText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void conversionsFollowTheTextRules_data();
+    void conversionsFollowTheTextRules();
+    void stretchesReadAsTheWholeText_data();
+    void stretchesReadAsTheWholeText();
+    void bytesAreWhatTheTextStandsFor();
+};
+
+void tst_ReceivedText::conversionsFollowTheTextRules_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("path");
+    const QList<int> all { int(N::Ten), int(N::Txt), int(N::Hex), int(N::Txt), int(N::Ten), int(N::Hex) };
+    QTest::newRow("mixed through every direction") << mixedBytes(1, 20000) << all;
+    QTest::newRow("ten ending in a lead byte to txt") << QByteArray("A\xB0") << QList<int> { 1, 0, 2 };
+    QTest::newRow("hex ending in a lead byte to txt") << QByteArray("A\xB0") << QList<int> { 0, 1, 0 };
+    QTest::newRow("empty through every direction") << QByteArray() << all;
+    QTest::newRow("a pair split by a checkpoint")
+        << QByteArray(ByteHistory::Stride - 1, 'x') + "\xB0\xA1" + QByteArray(ByteHistory::Stride, '\xB0')
+        << all;
+}
+
+// Bytes arrive before and after every conversion; the text after each step
+// is what NotationConverter makes of the text before it.
+void tst_ReceivedText::conversionsFollowTheTextRules()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, path);
+    ReceivedText text;
+    QString expected;
+    const auto receive = [&](const QByteArray &chunk) {
+        text.append(chunk);
+        NotationConverter::appendTokens(expected, chunk, text.notation() == N::Hex);
+        QCOMPARE(text.text(), expected);
+    };
+    receive(bytes);
+    for (int step = 0; step < path.size(); ++step) {
+        const N to = N(path[step]);
+        const NotationConverter::Result rule = NotationConverter::convert(text.notation(), to, expected);
+        QCOMPARE(text.convert(to), !rule.failed);
+        expected = rule.text;
+        QCOMPARE(text.length(), expected.size());
+        QCOMPARE(text.text(), expected);
+        receive(bytes.left(step * 7));
+    }
+}
+
+void tst_ReceivedText::stretchesReadAsTheWholeText_data()
+{
+    QTest::addColumn<int>("notation");
+    QTest::newRow("hex") << int(N::Hex);
+    QTest::newRow("ten") << int(N::Ten);
+    QTest::newRow("txt with tokens after") << int(N::Txt);
+}
+
+void tst_ReceivedText::stretchesReadAsTheWholeText()
+{
+    QFETCH(int, notation);
+    ReceivedText text;
+    text.append(mixedBytes(2, 10 * ByteHistory::Stride + 5));
+    text.convert(N(notation));
+    text.append(mixedBytes(3, 3000));
+    const QString whole = text.text();
+    QCOMPARE(text.length(), whole.size());
+    QRandomGenerator random(4);
+    for (int i = 0; i < 500; ++i) {
+        const qsizetype from = random.bounded(int(whole.size()));
+        const qsizetype count = random.bounded(int(std::min<qsizetype>(5000, whole.size() - from))) + 1;
+        QCOMPARE(text.mid(from, count), whole.mid(from, count));
+    }
+    QCOMPARE(text.mid(0, whole.size()), whole);
+}
+
+void tst_ReceivedText::bytesAreWhatTheTextStandsFor()
+{
+    ReceivedText text;
+    text.append("A\xB0");
+    QCOMPARE(text.bytes(), QByteArray("A\xB0"));
+    // Received while Txt is shown, after the characters.
+    text.convert(N::Txt);
+    text.append("\x07");
+    QCOMPARE(text.bytes(), QByteArray("A\xB0\x07"));
+    QCOMPARE(text.text().right(2), tokens("\x07", false));
+    // Out of Txt the tokens' digits and blank are bytes of the text.
+    text.convert(N::Hex);
+    QCOMPARE(text.bytes(),
+        QByteArray("A\xB0"
+                   "7 "));
+    // Ten ending in a lead byte loses it when it fails to become Txt.
+    text.clear();
+    text.convert(N::Ten);
+    text.append("\x41\xB0");
+    QVERIFY(!text.convert(N::Txt));
+    QCOMPARE(text.bytes(), QByteArray("A"));
+    QCOMPARE(text.text(), QStringLiteral("A"));
+}
+
+QTEST_GUILESS_MAIN(tst_ReceivedText)
+#include "tst_receivedtext.moc"
