@@ -39,6 +39,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_channels(channels)
+    , m_launcher(launcher)
     , m_portSettings(m_MSComm1, channels)
     , m_transmitter(m_MSComm1, channels)
     , m_receiveViewer(this, channels, files)
@@ -55,7 +56,6 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     m_FrmWirelessShow = new FrmWirelessShow(
         m_moduleExchange, m_transmitter, m_portSettings, m_receiveViewer, channels, this);
     m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
-    m_FrmHelpShow = new FrmHelpShow(launcher, this);
     m_trayIcon = std::make_unique<TrayIcon>(this, channels, launcher);
 
     connect(m_ui->cmdCommTest, &QPushButton::clicked, this, &FrmMain::cmdCommTest_Click);
@@ -103,7 +103,7 @@ void FrmMain::Form_Load()
     m_trayIcon->SetTrayTip(QStringLiteral("Corvessa"));
 
     for (QWidget *panel : { static_cast<QWidget *>(m_FrmCommShow), static_cast<QWidget *>(m_FrmWirelessShow),
-             static_cast<QWidget *>(m_FrmPortSetShow), static_cast<QWidget *>(m_FrmHelpShow) })
+             static_cast<QWidget *>(m_FrmPortSetShow) })
         panel->move(panelPosition);
 
     m_FrmWirelessShow->selectFirstCommand();
@@ -125,8 +125,19 @@ void FrmMain::showPanel(QWidget *chosen)
     };
     for (const auto &[button, panel] : pairs) {
         button->setStyleSheet(panel == chosen ? chosenButtonStyle : otherButtonStyle);
-        panel->setVisible(panel == chosen);
+        // A panel not made yet is not shown either.
+        if (panel)
+            panel->setVisible(panel == chosen);
     }
+}
+
+FrmHelpShow &FrmMain::helpPanel()
+{
+    if (!m_FrmHelpShow) {
+        m_FrmHelpShow = new FrmHelpShow(m_launcher, this);
+        m_FrmHelpShow->move(panelPosition);
+    }
+    return *m_FrmHelpShow;
 }
 
 void FrmMain::cmdCommTest_Click()
@@ -146,7 +157,7 @@ void FrmMain::cmdComset_Click()
 
 void FrmMain::cmdHelp_Click()
 {
-    showPanel(m_FrmHelpShow);
+    showPanel(&helpPanel());
 }
 
 void FrmMain::cmdExit_Click()

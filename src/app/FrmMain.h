@@ -67,9 +67,11 @@ private:
     void Form_Resize();
     void TimeSysTimer_Timer();
     void showPanel(QWidget *chosen);
+    FrmHelpShow &helpPanel();
     void setButtonFonts();
 
     UserChannels &m_channels;
+    ProcessLauncher &m_launcher;
     CommPort m_MSComm1;
     PortSettings m_portSettings;
     Transmitter m_transmitter;
@@ -81,7 +83,9 @@ private:
     FrmCommShow *m_FrmCommShow;
     FrmWirelessShow *m_FrmWirelessShow;
     FrmPortSetShow *m_FrmPortSetShow;
-    FrmHelpShow *m_FrmHelpShow;
+    // Made on first use: reading and laying out the help document is most of
+    // what the panels cost at start-up.
+    FrmHelpShow *m_FrmHelpShow = nullptr;
     std::unique_ptr<TrayIcon> m_trayIcon;
     QTimer m_TimeSysTimer;
 };

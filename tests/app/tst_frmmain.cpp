@@ -127,8 +127,14 @@ void tst_FrmMain::navigationShowsOnePanel()
                                                            {"cmdHelp", "FrmHelpShow"}};
     for (const auto &[buttonName, panelName] : pairs) {
         const bool chosen = QLatin1String(panelName) == shown;
-        QCOMPARE(panel(panelName)->isVisible(), chosen);
-        QCOMPARE(panel(panelName)->pos(), QPoint(8, 96));
+        // The help panel is made the first time it is asked for; until then
+        // it is not shown either.
+        const bool made = m_window->findChild<QWidget *>(QLatin1String(panelName));
+        QVERIFY(made || (!chosen && QLatin1String(panelName) == QLatin1String("FrmHelpShow")));
+        if (made) {
+            QCOMPARE(panel(panelName)->isVisible(), chosen);
+            QCOMPARE(panel(panelName)->pos(), QPoint(8, 96));
+        }
         QVERIFY(child<QPushButton>(buttonName)->styleSheet().contains(chosen ? chosenColour : otherColour));
     }
     QVERIFY(child<QPushButton>("cmdExit")->styleSheet().contains(otherColour));
