@@ -269,11 +269,16 @@ void ReceivedTextView::refresh()
         return;
     m_rows.setWidth(layoutWidth());
     const bool complete = m_rows.extend(m_text, QDeadlineTimer(SliceMs));
-    m_adjustingScroll = true;
-    updateScrollRange();
-    keepScrollTarget(complete);
-    m_adjustingScroll = false;
-    viewport()->update();
+    // Drawing takes about as long as a slice; a long layout is shown as it
+    // goes, but not after every slice.
+    if (complete || !m_shown.isValid() || m_shown.hasExpired(ShowEveryMs)) {
+        m_adjustingScroll = true;
+        updateScrollRange();
+        keepScrollTarget(complete);
+        m_adjustingScroll = false;
+        viewport()->update();
+        m_shown.start();
+    }
     if (!complete) {
         m_sliceTimer.start();
         return;

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 
@@ -62,6 +63,7 @@ public:
 
     static constexpr int RefreshIntervalMs = 30;
     static constexpr int SliceMs = 5;
+    static constexpr int ShowEveryMs = 50;
     static constexpr int BusyAfterMs = 200;
 
 Q_SIGNALS:
@@ -101,6 +103,7 @@ private:
     QTimer m_refreshTimer;
     QTimer m_sliceTimer;
     QTimer m_busyTimer;
+    QElapsedTimer m_shown;
     QProgressBar *m_busy;
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;

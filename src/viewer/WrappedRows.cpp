@@ -37,7 +37,7 @@ void WrappedRows::setWidth(int pixels)
 
 void WrappedRows::clear()
 {
-    m_starts.assign(1, 0);
+    m_starts.reset();
     m_laidOut = 0;
     m_previous = QChar();
     m_rowAdvance = 0;
@@ -47,22 +47,25 @@ void WrappedRows::clear()
 
 bool WrappedRows::extend(const ReceivedText &text, QDeadlineTimer deadline)
 {
-    // The text is produced a piece at a time; the deadline is looked at
-    // between pieces.
+    // The text is produced a piece at a time.
     constexpr qsizetype pieceSize = 4096;
+    // Measuring a character the first time takes tens of microseconds, so
+    // the deadline is looked at every few characters.
+    constexpr qsizetype checkEvery = 64;
     const qint64 available = qint64(m_width) * 64;
     const qsizetype size = text.length();
     while (m_laidOut < size) {
         const qsizetype count = std::min(pieceSize, size - m_laidOut);
         m_piece.clear();
         text.render(m_laidOut, count, m_piece);
-        for (qsizetype i = 0; i < count; ++i)
-            place(m_piece[i], m_laidOut + i, available);
-        m_laidOut += count;
-        if (deadline.hasExpired())
-            break;
+        for (qsizetype i = 0; i < count; ++i) {
+            place(m_piece[i], m_laidOut, available);
+            ++m_laidOut;
+            if (i % checkEvery == checkEvery - 1 && deadline.hasExpired())
+                return m_laidOut == size;
+        }
     }
-    return m_laidOut == size;
+    return true;
 }
 
 void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
@@ -71,7 +74,7 @@ void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
     m_previous = ch;
     if (ch == u'\n' && previous == u'\r') {
         // The row the carriage return began starts after the line feed.
-        m_starts.back() = pos + 1;
+        m_starts.setLast(pos + 1);
         return;
     }
     if (isLineBreak(ch)) {
@@ -86,14 +89,14 @@ void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
         m_advanceAtBreak = m_rowAdvance;
         return;
     }
-    if (m_rowAdvance + w > available && pos > m_starts.back()) {
-        if (m_breakAfter > m_starts.back()) {
-            m_starts.push_back(m_breakAfter);
+    if (m_rowAdvance + w > available && pos > m_starts.last()) {
+        if (m_breakAfter > m_starts.last()) {
+            m_starts.append(m_breakAfter);
             m_rowAdvance -= m_advanceAtBreak;
             m_breakAfter = -1;
         }
         // A run without blanks longer than a row breaks where it must.
-        if (m_rowAdvance + w > available && pos > m_starts.back())
+        if (m_rowAdvance + w > available && pos > m_starts.last())
             startRow(pos);
     }
     m_rowAdvance += w;
@@ -101,8 +104,7 @@ void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
 
 qsizetype WrappedRows::rowOf(qsizetype position) const
 {
-    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), position);
-    return std::max<qsizetype>(0, after - m_starts.begin() - 1);
+    return m_starts.rowOf(position);
 }
 
 qint32 WrappedRows::advance(QChar ch)
@@ -132,13 +134,13 @@ QChar WrappedRows::shownAs(QChar ch)
 
 qsizetype WrappedRows::allocatedBytes() const
 {
-    return qsizetype(m_starts.capacity() * sizeof(qsizetype) + m_advances.capacity() * sizeof(qint32))
+    return m_starts.allocatedBytes() + qsizetype(m_advances.capacity() * sizeof(qint32))
         + m_piece.capacity() * qsizetype(sizeof(QChar));
 }
 
 void WrappedRows::startRow(qsizetype position)
 {
-    m_starts.push_back(position);
+    m_starts.append(position);
     m_rowAdvance = 0;
     m_breakAfter = -1;
 }

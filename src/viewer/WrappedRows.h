@@ -5,6 +5,8 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include "viewer/RowStarts.h"
+
 #include <vector>
 
 // Where the viewer's text, one logical line without end, breaks into rows at
@@ -34,13 +36,10 @@ public:
     bool extend(const ReceivedText &text, QDeadlineTimer deadline = QDeadlineTimer::Forever);
     qsizetype laidOut() const { return m_laidOut; }
 
-    qsizetype rowCount() const { return qsizetype(m_starts.size()); }
-    qsizetype rowStart(qsizetype row) const { return m_starts[size_t(row)]; }
+    qsizetype rowCount() const { return m_starts.size(); }
+    qsizetype rowStart(qsizetype row) const { return m_starts.at(row); }
     // The last row ends where the layout has got to.
-    qsizetype rowEnd(qsizetype row) const
-    {
-        return row + 1 < rowCount() ? m_starts[size_t(row + 1)] : m_laidOut;
-    }
+    qsizetype rowEnd(qsizetype row) const { return row + 1 < rowCount() ? m_starts.at(row + 1) : m_laidOut; }
     qsizetype rowOf(qsizetype position) const;
 
     // The advance of ch as drawn, in 1/64 pixel.
@@ -59,7 +58,7 @@ private:
     QFontMetricsF m_metrics;
     std::vector<qint32> m_advances;
     int m_width = 0;
-    std::vector<qsizetype> m_starts;
+    RowStarts m_starts;
     qsizetype m_laidOut = 0;
     QChar m_previous;
     QString m_piece;
