@@ -27,14 +27,12 @@ void EditorLoader::load(const QString &text)
     m_editor.document()->setUndoRedoEnabled(false);
     m_text = text;
     m_done = 0;
-    appendSlice();
-    // The editor's cursor sat where the first slice went in; the file is
-    // shown from its start, as after any replacement of the text.
-    m_editor.moveCursor(QTextCursor::Start);
-    if (m_done < m_text.size()) {
-        m_editor.setReadOnly(true);
-        m_timer.start();
+    if (m_text.size() <= sliceCharacters) {
+        appendSlice();
+        return;
     }
+    m_editor.setReadOnly(true);
+    m_timer.start();
 }
 
 void EditorLoader::finish()
@@ -54,6 +52,11 @@ void EditorLoader::appendSlice()
     const QStringView rest = QStringView(m_text).sliced(m_done);
     const qsizetype length = EditorLineBreaks::sliceLength(rest, sliceCharacters);
     EditorLineBreaks::append(*m_editor.document(), rest.first(length));
+    if (m_done == 0) {
+        // The editor's cursor was carried to the end of the first slice; the
+        // file is shown from its start, as after any replacement of the text.
+        m_editor.moveCursor(QTextCursor::Start);
+    }
     m_done += length;
     if (m_done == m_text.size())
         end();

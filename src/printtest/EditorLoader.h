@@ -9,8 +9,8 @@ class QPlainTextEdit;
 // Puts a loaded file's text into the print-test editor a slice of lines at a
 // time, each slice from the event loop: the editor takes about a quarter of
 // a second per megabyte, and a window that stops for that long looks hung.
-// A text of one slice goes in at once. While the rest follows, the editor is
-// read-only.
+// A text of one slice goes in at once; while a longer one goes in, the
+// editor is read-only.
 class EditorLoader : public QObject
 {
     Q_OBJECT
