@@ -38,7 +38,9 @@ void GbkEncoder::append(QStringView text, QByteArray &bytes)
 void GbkEncoder::appendCharacter(QStringView character, QByteArray &bytes)
 {
     const qsizetype before = bytes.size();
-    bytes.append(m_encoder.encode(character));
+    bytes.resize(before + m_encoder.requiredSpace(character.size()));
+    const char *end = m_encoder.appendToBuffer(bytes.data() + before, character);
+    bytes.truncate(end - bytes.constData());
     if (bytes.size() == before)
         bytes.append(unencodable);
 }

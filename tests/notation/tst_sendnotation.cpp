@@ -223,8 +223,10 @@ void tst_SendNotation::everyCharacterGivesItsBytesOrOneQuestionMark()
 {
     QFETCH(qint16, mode);
     QFETCH(QByteArray, afterEach);
-    const EveryCodePoint every(
-        [&afterEach](char32_t c) { return EveryCodePoint::codePageBytes(c) + afterEach; });
+    const EveryCodePoint every([&afterEach](char32_t c, QByteArray &bytes) {
+        EveryCodePoint::appendCodePageBytes(c, bytes);
+        bytes.append(afterEach);
+    });
     const SendNotation::Result result = SendNotation::parse(every.text, mode);
     QCOMPARE(result.error, QString());
     QCOMPARE(every.firstDifference(result.bytes), QString());

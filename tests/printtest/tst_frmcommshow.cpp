@@ -352,8 +352,9 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
     const QString special = QStringLiteral("所选的不是普通文件");
     QTest::newRow("empty file") << writeFile(QStringLiteral("empty.txt"), QByteArray())
                                 << QStringLiteral("文件是空的");
-    QTest::newRow("lead byte without a trail byte")
-        << writeFile(QStringLiteral("lead.txt"), QByteArray("A\x81\x20B")) << notText;
+    QTest::newRow("lead byte without a trail byte") << writeFile(QStringLiteral("lead.txt"),
+        QByteArray("A\x81\x20"
+                   "B")) << notText;
     QTest::newRow("cut inside a character")
         << writeFile(QStringLiteral("cut.txt"), QByteArray("AB\xd6")) << notText;
     QTest::newRow("tens of MB") << writeFile(QStringLiteral("big.txt"), QByteArray(20 * 1024 * 1024, 'a'))

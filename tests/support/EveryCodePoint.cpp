@@ -40,12 +40,13 @@ QString hex(const QByteArray &bytes)
 EveryCodePoint::EveryCodePoint(const Expectation &expectation)
 {
     text.reserve(3 * (lastCodePoint + 1));
+    expected.reserve(2 * (lastCodePoint + 1));
     for (char32_t c = 0; c <= lastCodePoint; ++c) {
         if (c == u' ')
             continue;
         appendCodePoint(text, c);
         text.append(QLatin1Char(' '));
-        expected.append(expectation(c));
+        expectation(c, expected);
         m_codePoints.push_back(c);
         m_ends.push_back(expected.size());
     }
@@ -69,10 +70,14 @@ QHash<char32_t, QByteArray> EveryCodePoint::decodedRepertoire()
     return bytesOf;
 }
 
-QByteArray EveryCodePoint::codePageBytes(char32_t c)
+void EveryCodePoint::appendCodePageBytes(char32_t c, QByteArray &bytes)
 {
     static const QHash<char32_t, QByteArray> repertoire = decodedRepertoire();
-    return repertoire.value(c, QByteArrayLiteral("?"));
+    const auto found = repertoire.constFind(c);
+    if (found == repertoire.constEnd())
+        bytes.append('?');
+    else
+        bytes.append(*found);
 }
 
 QString EveryCodePoint::firstDifference(const QByteArray &actual) const

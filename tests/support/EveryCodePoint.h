@@ -14,14 +14,15 @@
 class EveryCodePoint
 {
 public:
-    using Expectation = std::function<QByteArray(char32_t)>;
+    // Appends the bytes a code point must become.
+    using Expectation = std::function<void(char32_t, QByteArray &)>;
 
     explicit EveryCodePoint(const Expectation &expectation);
 
-    // Code page 936 as its decoder sees it: the one or two bytes that decode
-    // to c, or "?" when no byte sequence does. Built from the decoder alone,
-    // so that it owes nothing to the encoders it checks.
-    static QByteArray codePageBytes(char32_t c);
+    // Code page 936 as its decoder sees it: appends the one or two bytes
+    // that decode to c, or "?" when no byte sequence does. Built from the
+    // decoder alone, so that it owes nothing to the encoders it checks.
+    static void appendCodePageBytes(char32_t c, QByteArray &bytes);
 
     // The first code point whose bytes differ, as "U+200B gives 41 42,
     // expected 41 3F 42", or an empty string.
