@@ -1,13 +1,12 @@
 #include "protocol/FrmWirelessShow.h"
 
+#include "interfaces/ReceiveViewer.h"
 #include "protocol/ControlFrame.h"
 #include "protocol/FrmSetting.h"
 #include "protocol/ModuleExchange.h"
 #include "serial/PortSettings.h"
 #include "serial/Transmitter.h"
 #include "ui_FrmWirelessShow.h"
-#include "viewer/FrmReceiveShow.h"
-#include "viewer/ReceiveViewerHost.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ const QPoint printerFramePosition(120 / 15, 1320 / 15);
 } // namespace
 
 FrmWirelessShow::FrmWirelessShow(ModuleExchange &exchange, Transmitter &transmitter,
-    PortSettings &portSettings, ReceiveViewerHost &receiveViewer, UserChannels &channels, QWidget *parent)
+    PortSettings &portSettings, ReceiveViewer &receiveViewer, UserChannels &channels, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::FrmWirelessShow>())
     , m_exchange(exchange)
@@ -247,8 +246,7 @@ void FrmWirelessShow::CmdSearchCHN_Click()
     m_transmitter.DelayMs(searchWaitMs);
     // The free channels arrive over the next seconds; the receive path
     // appends them to the viewer.
-    m_receiveViewer.viewer().setWindowTitle(QStringLiteral("以下显示为可用信道,以十六进制显示"));
-    m_receiveViewer.showViewer();
+    m_receiveViewer.showWithCaption(QStringLiteral("以下显示为可用信道,以十六进制显示"));
     m_ui->CmdSearchCHN->setEnabled(true);
 }
 

@@ -9,7 +9,7 @@ class QColor;
 class QComboBox;
 class QLabel;
 class ModuleExchange;
-class ReceiveViewerHost;
+class ReceiveViewer;
 class Transmitter;
 class UserChannels;
 
@@ -34,7 +34,7 @@ class FrmWirelessShow : public QWidget
 
 public:
     FrmWirelessShow(ModuleExchange &exchange, Transmitter &transmitter, PortSettings &portSettings,
-        ReceiveViewerHost &receiveViewer, UserChannels &channels, QWidget *parent = nullptr);
+        ReceiveViewer &receiveViewer, UserChannels &channels, QWidget *parent = nullptr);
     ~FrmWirelessShow() override;
 
     // Start-up: ticks WLOption1 and sets the panel up for its command.
@@ -73,7 +73,7 @@ private:
     ModuleExchange &m_exchange;
     Transmitter &m_transmitter;
     PortSettings &m_portSettings;
-    ReceiveViewerHost &m_receiveViewer;
+    ReceiveViewer &m_receiveViewer;
     UserChannels &m_channels;
     quint8 m_WLCommandIndex = 0;
     quint8 m_SearchStartChannel = 0;

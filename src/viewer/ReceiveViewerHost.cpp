@@ -33,6 +33,12 @@ void ReceiveViewerHost::showViewer()
     window.activateWindow();
 }
 
+void ReceiveViewerHost::showWithCaption(const QString &caption)
+{
+    viewer().setWindowTitle(caption);
+    showViewer();
+}
+
 void ReceiveViewerHost::appendReceived(QByteArrayView bytes)
 {
     viewer().appendReceived(bytes);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interfaces/ReceiveSink.h"
+#include "interfaces/ReceiveViewer.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,7 +14,7 @@ class UserChannels;
 // Keeps the single received-data viewer: loads it (hidden) the first time
 // anything touches it, and loads a fresh one after the user closed it with
 // "退出".
-class ReceiveViewerHost : public QObject, public ReceiveSink
+class ReceiveViewerHost : public QObject, public ReceiveSink, public ReceiveViewer
 {
     Q_OBJECT
 
@@ -27,6 +28,7 @@ public:
 
     // Shows the viewer modeless over its owner and brings it forward.
     void showViewer();
+    void showWithCaption(const QString &caption) override;
 
     void appendReceived(QByteArrayView bytes) override;
 
