@@ -6,7 +6,6 @@
 #include "printtest/EditorLineBreaks.h"
 #include "printtest/EditorLoader.h"
 #include "printtest/TextFileLoader.h"
-#include "protocol/ControlFrame.h"
 #include "serial/Transmitter.h"
 #include "ui_FrmCommShow.h"
 
@@ -18,6 +17,7 @@ FrmCommShow::FrmCommShow(Transmitter &transmitter, SendTextParser &parser, UserC
     , m_parser(parser)
     , m_channels(channels)
     , m_files(files)
+    , m_sender(transmitter, parser, channels)
 {
     m_ui->setupUi(this);
     m_loader = new EditorLoader(*m_ui->txtCmd, this);
@@ -45,13 +45,12 @@ void FrmCommShow::PrinterSelect_function()
 {
     const QCheckBox *boxes[] = { m_ui->chkPrinter1, m_ui->chkPrinter2, m_ui->chkPrinter3, m_ui->chkPrinter4,
         m_ui->chkPrinter5, m_ui->chkPrinter6, m_ui->chkPrinter7, m_ui->chkPrinter8 };
-    int mask = 0;
+    int ticked = 0;
     for (int i = 0; i < 8; ++i) {
         if (boxes[i]->isChecked())
-            mask |= 1 << i;
+            ticked |= 1 << i;
     }
-    // 128 names none of the slave addresses 1, 2, 4 and 8.
-    PrinterMask = quint8(mask == 0 ? 128 : mask);
+    PrinterMask = PrintTestSender::printerSet(ticked);
 }
 
 QString FrmCommShow::editorText()
@@ -63,18 +62,13 @@ QString FrmCommShow::editorText()
 void FrmCommShow::Cmdsendcmd_Click()
 {
     m_ui->Cmdsendcmd->setEnabled(false);
-    m_transmitter.setStopSending(false);
-    QString text = editorText();
-    if (text.isEmpty()) {
-        m_channels.ShowTip(QStringLiteral("发送数据不能为空！"), 0);
+    const std::optional<QString> text = m_sender.prepare(editorText());
+    if (!text) {
         m_ui->Cmdsendcmd->setEnabled(true);
         return;
     }
-    if (m_parser.DataMode != 3)
-        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
     PrinterSelect_function();
-    m_transmitter.SendDecimalList(ControlFrame::text(ControlFrame::SelectPrinters, { PrinterMask }));
-    m_parser.ParseSendText(text);
+    m_sender.transmit(*text, PrinterMask);
     m_ui->Cmdsendcmd->setEnabled(true);
     if (isVisible())
         m_ui->Cmdsendcmd->setFocus();
@@ -90,9 +84,7 @@ void FrmCommShow::cmdOpenfile_Click()
         m_channels.ShowTip(loaded.error, 0);
         return;
     }
-    // The file's own line breaks stay as they are; only the one after the
-    // directive is the editor's.
-    m_loader->load(QStringLiteral("#txt\r\n") + loaded.text);
+    m_loader->load(TextFileLoader::printTestText(loaded.text));
     m_channels.ShowStatusText(QStringLiteral("文件已载入，编码：") + loaded.encoding);
 }
 

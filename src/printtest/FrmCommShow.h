@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printtest/PrintTestSender.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -43,5 +45,6 @@ private:
     SendTextParser &m_parser;
     UserChannels &m_channels;
     FileChooser &m_files;
+    PrintTestSender m_sender;
     EditorLoader *m_loader = nullptr;
 };

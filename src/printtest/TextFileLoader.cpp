@@ -120,3 +120,8 @@ TextFileLoader::Result TextFileLoader::decode(const QByteArray &bytes)
     return { QString(), QString(),
         QStringLiteral("文件内容既不是有效的UTF-8文本，也不是有效的GBK文本，未载入：") };
 }
+
+QString TextFileLoader::printTestText(const QString &fileText)
+{
+    return QStringLiteral("#txt\r\n") + fileText;
+}

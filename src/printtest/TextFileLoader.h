@@ -27,7 +27,11 @@ public:
     static constexpr qint64 maximumSize = 2 * 1024 * 1024;
 
     static Result load(const QString &path);
-
-private:
+    // The encoding rules above for bytes from elsewhere (a pipe); the error
+    // ends where load() would name the file.
     static Result decode(const QByteArray &bytes);
+
+    // A loaded file as print-test text: under a first line "#txt" (with the
+    // editor's line break), the file's own line breaks kept as they are.
+    static QString printTestText(const QString &fileText);
 };

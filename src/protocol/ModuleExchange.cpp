@@ -78,8 +78,15 @@ void ModuleExchange::waitForSearchEnd()
         const qint64 untilLimit = SearchLimitMs - m_sinceSearch.elapsed();
         QEventLoop loop;
         QTimer::singleShot(int(qMax<qint64>(1, qMin(untilQuiet, untilLimit))), &loop, &QEventLoop::quit);
+        connect(this, &ModuleExchange::searchAbandoned, &loop, &QEventLoop::quit);
         loop.exec();
     }
+}
+
+void ModuleExchange::abandonSearch()
+{
+    m_searching = false;
+    Q_EMIT searchAbandoned();
 }
 
 void ModuleExchange::waitForReply()

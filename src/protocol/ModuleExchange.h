@@ -46,9 +46,15 @@ public:
     void search(const QString &frameText);
     bool searchAnswering();
     void waitForSearchEnd();
+    // Gives up on the running search (the user stopped waiting): its wait
+    // ends at once, and bytes still coming count as ordinary traffic.
+    void abandonSearch();
 
     int replyDeadlineMs() const { return m_replyDeadlineMs; }
     void setReplyDeadlineMs(int ms) { m_replyDeadlineMs = ms; }
+
+Q_SIGNALS:
+    void searchAbandoned();
 
 private:
     void waitForReply();

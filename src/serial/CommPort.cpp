@@ -311,6 +311,7 @@ public:
     DeviceState m_state = DeviceState::Closed;
 
     int m_portNumber = 1;
+    QString m_devicePath;
     LineSettings m_line;
     int m_handshaking = 0;
     int m_inputLength = 0;
@@ -392,7 +393,7 @@ int CommPort::Private::open()
     // Open with settings every serial device takes, then apply the stored
     // ones one by one, so that a refused setting is told apart from a path
     // that is no serial device at all.
-    m_serial.setPortName(devicePathFor(m_portNumber));
+    m_serial.setPortName(m_q.devicePath());
     m_serial.setBaudRate(QSerialPort::Baud9600);
     m_serial.setDataBits(QSerialPort::Data8);
     m_serial.setParity(QSerialPort::NoParity);
@@ -660,7 +661,7 @@ QString CommPort::devicePathFor(int portNumber)
 
 QString CommPort::devicePath() const
 {
-    return devicePathFor(d->m_portNumber);
+    return d->m_devicePath.isEmpty() ? devicePathFor(d->m_portNumber) : d->m_devicePath;
 }
 
 int CommPort::portNumber() const
@@ -675,6 +676,17 @@ int CommPort::setPortNumber(int number)
     if (number < 1 || number > lastPortNumber)
         return InvalidPortNumber;
     d->m_portNumber = number;
+    d->m_devicePath.clear();
+    return NoError;
+}
+
+int CommPort::setDevicePath(const QString &path)
+{
+    if (portOpen())
+        return PortAlreadyOpen;
+    if (path.isEmpty())
+        return InvalidPortNumber;
+    d->m_devicePath = path;
     return NoError;
 }
 

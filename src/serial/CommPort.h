@@ -18,7 +18,8 @@
 //
 // Built on QSerialPort. Port numbers resolve to device paths through
 // devicePathFor(): "COMn" on Windows; elsewhere the environment variable
-// VELTRIN_COMn, or /dev/ttyS{n-1} without it.
+// VELTRIN_COMn, or /dev/ttyS{n-1} without it. A device path can also be
+// given directly (setDevicePath).
 class CommPort : public QObject
 {
     Q_OBJECT
@@ -101,10 +102,16 @@ public:
     ~CommPort() override;
 
     static QString devicePathFor(int portNumber);
+    // The device the port opens: the path set with setDevicePath(), or else
+    // the port number's.
     QString devicePath() const;
 
     int portNumber() const;
+    // Also drops a path set with setDevicePath().
     [[nodiscard]] int setPortNumber(int number);
+    // Opens path as it is, for a program given a device rather than a port
+    // number; the port number keeps its value but no longer decides.
+    [[nodiscard]] int setDevicePath(const QString &path);
 
     // "baud,parity,databits,stopbits", e.g. "38400,N,8,1". Parity N E O M S,
     // data bits 5-8, stop bits 1, 1.5, 2. Applied at once to an open port.

@@ -78,11 +78,17 @@ void Transmitter::SendByteArray(qint32 count, const QByteArray &bytes)
     if (!m_port.portOpen()) {
         if (const int error = m_port.setPortOpen(true)) {
             ReportCommError(m_channels, error);
-            m_channels.ShowStatusText(sendFailedText());
+            reportOutcome(false);
             return;
         }
     }
-    m_channels.ShowStatusText(TransmitBytes(count, bytes) ? sendDoneText() : sendFailedText());
+    reportOutcome(TransmitBytes(count, bytes));
+}
+
+void Transmitter::reportOutcome(bool completed)
+{
+    m_channels.ShowStatusText(completed ? sendDoneText() : sendFailedText());
+    Q_EMIT sendEnded(completed);
 }
 
 qsizetype Transmitter::windowBytes() const
@@ -106,6 +112,7 @@ bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
     run.total = total;
     run.sinceProgress.start();
     run.sincePump.start();
+    run.sinceProgressReport.start();
     while (run.handedOver < total) {
         if (m_port.handshaking() != 0 && waitForSendReady(run) != Step::Go)
             return false;
@@ -118,12 +125,14 @@ bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
         if (const int error = m_port.output(QByteArrayView(bytes.constData() + run.handedOver, size)))
             return fail(error);
         run.handedOver += size;
+        reportProgress(run);
         if (m_stopSending)
             return false;
         pumpWhenDue(run);
         if (m_stopSending)
             return false;
     }
+    Q_EMIT progress(run.handedOver, run.total);
     return waitUntilDrained(run) == Step::Go;
 }
 
@@ -223,9 +232,18 @@ void Transmitter::pumpWhenDue(Run &run)
 {
     if (run.sincePump.elapsed() < pumpIntervalMs)
         return;
-    Q_EMIT progress(run.handedOver, run.total);
     QCoreApplication::processEvents();
     run.sincePump.restart();
+}
+
+// Apart from the pump: a line that makes the transmission wait runs events
+// in its waits, and progress must still be told.
+void Transmitter::reportProgress(Run &run)
+{
+    if (run.sinceProgressReport.elapsed() < pumpIntervalMs)
+        return;
+    Q_EMIT progress(run.handedOver, run.total);
+    run.sinceProgressReport.restart();
 }
 
 bool Transmitter::fail(int errorNumber)
@@ -242,7 +260,7 @@ void Transmitter::SendDecimalList(const QString &text)
     QByteArray bytes(pieces.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (!toByte(pieces.at(i), bytes.data() + i)) {
-            m_channels.ShowStatusText(sendFailedText());
+            reportOutcome(false);
             return;
         }
     }

@@ -57,8 +57,12 @@ Q_SIGNALS:
     // StopSending or SendReady changed: wakes a waiting transmission.
     void flagsChanged();
     // Bytes handed to the port so far in the running transmission, of total;
-    // emitted at most every pump interval, for progress displays.
+    // emitted at most every pump interval, and once all are handed over, for
+    // progress displays.
     void progress(qint64 handedOver, qint64 total);
+    // A SendByteArray or SendDecimalList has ended, with the outcome it showed
+    // on the status line: for callers that act on it rather than show it.
+    void sendEnded(bool completed);
 
 private:
     enum class Step { Go, Stopped, Failed };
@@ -71,6 +75,7 @@ private:
         qint64 leftLast = 0;
         QElapsedTimer sinceProgress;
         QElapsedTimer sincePump;
+        QElapsedTimer sinceProgressReport;
     };
 
     Step waitForSendReady(Run &run);
@@ -80,7 +85,9 @@ private:
     void waitForLine(Run &run, qsizetype queued);
     void waitForEvents(int timeoutMs);
     void pumpWhenDue(Run &run);
+    void reportProgress(Run &run);
     bool fail(int errorNumber);
+    void reportOutcome(bool completed);
 
     CommPort &m_port;
     UserChannels &m_channels;

@@ -92,6 +92,7 @@ private Q_SLOTS:
     void invalidPropertyValuesChangeNothing();
     void portNumberRules();
     void devicePathFollowsTheEnvironment();
+    void devicePathGivenDirectly();
 
     void openFailures_data();
     void openFailures();
@@ -248,6 +249,28 @@ void tst_CommPort::devicePathFollowsTheEnvironment()
     qunsetenv("VELTRIN_COM5");
     qunsetenv("VELTRIN_COM16");
     QCOMPARE(port.devicePath(), QStringLiteral("/dev/ttyS4"));
+}
+
+void tst_CommPort::devicePathGivenDirectly()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    qputenv("VELTRIN_COM4", "/nonexistent/ttyX");
+    CommPort port;
+    QCOMPARE(port.setPortNumber(4), 0);
+    QCOMPARE(port.setDevicePath(QString()), int(CommPort::InvalidPortNumber));
+    QCOMPARE(port.setDevicePath(pty.slavePath()), 0);
+    QCOMPARE(port.devicePath(), pty.slavePath());
+    QCOMPARE(port.setPortOpen(true), 0);
+    QCOMPARE(port.setDevicePath(QStringLiteral("/dev/null")), int(CommPort::PortAlreadyOpen));
+    QCOMPARE(port.output("A"), 0);
+    QCOMPARE(pty.readMasterExactly(1), QByteArray("A"));
+    QCOMPARE(port.setPortOpen(false), 0);
+    // A port number takes over again, resolved as before.
+    QCOMPARE(port.setPortNumber(4), 0);
+    QCOMPARE(port.devicePath(), QStringLiteral("/nonexistent/ttyX"));
+    QCOMPARE(port.setPortOpen(true), int(CommPort::InvalidPortNumber));
+    qunsetenv("VELTRIN_COM4");
 }
 
 void tst_CommPort::openFailures_data()

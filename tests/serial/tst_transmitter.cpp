@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void emptyArrayOpensThePortAndReportsDone();
     void largeTransmissionArrivesWholeAndInOrder();
     void nestedTransmissionLeavesTheOuterOneWhole();
+    void progressIsToldWhileTheLineHoldsTheSendBack();
     void withoutHandshakeSendReadyIsIgnored();
     void handshakeWaitsForSendReadyAndStopEndsIt();
     void staleStopWritesOneByteAndFails();
@@ -137,6 +139,33 @@ void tst_Transmitter::nestedTransmissionLeavesTheOuterOneWhole()
     const qsizetype inner = received.indexOf(QByteArray("\x01\x02\x03"));
     QVERIFY2(inner > 0, "the inner frame went out in one piece, during the outer transmission");
     QVERIFY(received.remove(inner, 3) == bytes);
+}
+
+void tst_Transmitter::progressIsToldWhileTheLineHoldsTheSendBack()
+{
+    // The far end takes 1000 bytes every 10 ms: once the pty's own buffer
+    // (about 64 KB) is full, every write waits on the line.
+    constexpr qsizetype total = 150000;
+    QByteArray received;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] { received += m_pty->pty.readMaster(0, 1000); });
+    reader.start(10);
+    QSignalSpy progress(&m_rig->transmitter, &Transmitter::progress);
+    QSignalSpy ended(&m_rig->transmitter, &Transmitter::sendEnded);
+
+    const QByteArray bytes(total, 'x');
+    m_rig->transmitter.SendByteArray(qint32(total), bytes);
+    received += m_pty->pty.readMaster(100);
+    QCOMPARE(received.size(), total);
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(ended.first().first().toBool(), true);
+
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last(), (QVariantList { total, total }));
+    const bool toldWhileHeldBack = std::any_of(progress.begin(), progress.end(), [](const QVariantList &p) {
+        return p.first().toLongLong() > 80000 && p.first().toLongLong() < total;
+    });
+    QVERIFY(toldWhileHeldBack);
 }
 
 void tst_Transmitter::withoutHandshakeSendReadyIsIgnored()

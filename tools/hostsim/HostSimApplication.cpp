@@ -1,9 +1,9 @@
 #include "hostsim/HostSimApplication.h"
 
+#include "console/SignalWatcher.h"
 #include "hostsim/HostCommandLine.h"
 #include "hostsim/HostLog.h"
 #include "hostsim/HostSimulator.h"
-#include "hostsim/SignalWatcher.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -1,0 +1,604 @@
+// veltrin-cli as scripts run it: a program of its own on the pty of the
+// simulated host module (a program of its own too), judged by its output and
+// exit code and by what the module logged and printed. The receive-only and
+// interrupted cases put a bare pty at the far end instead, so that the test
+// decides what arrives and when the line stops taking bytes.
+
+#include "PtyPair.h"
+#include "notation/SendNotation.h"
+#include "serial/CommErrorReport.h"
+#include "serial/CommPort.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+const QString online = QStringLiteral("提示:所检测的打印机在线！\n");
+const QString offline = QStringLiteral("提示:所检测的打印机不在线！\n");
+const QString setDone = QStringLiteral("提示:设置成功\n");
+const QString setFailed = QStringLiteral("提示:设置失败\n");
+const QString sendDone = QStringLiteral("数据发送完成\n");
+
+void startCli(QProcess &cli, const QString &port, const QStringList &arguments)
+{
+    cli.start(QStringLiteral(VELTRIN_CLI_PATH), QStringList { QStringLiteral("--port"), port } + arguments);
+}
+
+Run finish(QProcess &cli)
+{
+    if (!cli.waitForFinished(30000))
+        cli.kill();
+    cli.waitForFinished();
+    const int code = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    return { code, QString::fromUtf8(cli.readAllStandardOutput()),
+        QString::fromUtf8(cli.readAllStandardError()) };
+}
+
+// Bytes the far end of a pty has not read yet.
+int waitingAt(int master)
+{
+    int count = 0;
+    return ::ioctl(master, FIONREAD, &count) == 0 ? count : 0;
+}
+
+QByteArray gbk(const QString &text)
+{
+    return QStringEncoder("GBK")(text);
+}
+
+// Print data in text notation that sends exactly size bytes: words of 99
+// letters, each sent with its blank.
+QByteArray textOfSize(qsizetype size)
+{
+    QByteArray text;
+    while (text.size() < size)
+        text += QByteArray(99, 'A') + ' ';
+    text.truncate(size - 1);
+    return text;
+}
+
+} // namespace
+
+class tst_Cli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void statusOfAnOnLinePrinter();
+    void reAddressedPrinterLeavesTheHostChannel();
+    void hostChannelIsPrinted();
+    void searchPrintsTheFreeChannels();
+    void configurationCommands_data();
+    void configurationCommands();
+    void hostBaudSwitchesBothEnds();
+    void sendLandsInTheSelectedPrintersOnly();
+    void sendTakesFilesAndStdinAsTheGuiReadsFiles_data();
+    void sendTakesFilesAndStdinAsTheGuiReadsFiles();
+    void refusedPrintDataSendsNoData_data();
+    void refusedPrintDataSendsNoData();
+    void jsonParsesWithPython_data();
+    void jsonParsesWithPython();
+    void wrongArgumentsSendNothing_data();
+    void wrongArgumentsSendNothing();
+    void missingPortIsReportedInTheGuiWords_data();
+    void missingPortIsReportedInTheGuiWords();
+    void everyCommandHasItsHelp_data();
+    void everyCommandHasItsHelp();
+    void monitorPrintsTheViewersForms_data();
+    void monitorPrintsTheViewersForms();
+    void ctrlCStopsASend();
+    void ctrlCEndsASearch();
+    void progressBarOnlyOnATerminal_data();
+    void progressBarOnlyOnATerminal();
+
+private:
+    void startSimulator(const QStringList &extra = {});
+    Run cli(const QStringList &arguments, const QByteArray &input = {});
+    bool logShows(const QString &line);
+    QByteArray printed(int printer) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_simulator;
+    QString m_link;
+    QString m_log;
+};
+
+void tst_Cli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    startSimulator();
+}
+
+void tst_Cli::cleanup()
+{
+    m_simulator->terminate();
+    m_simulator->waitForFinished();
+    m_simulator.reset();
+    m_dir.reset();
+}
+
+void tst_Cli::startSimulator(const QStringList &extra)
+{
+    if (m_simulator) {
+        m_simulator->terminate();
+        m_simulator->waitForFinished();
+    }
+    m_link = m_dir->filePath(QStringLiteral("com3"));
+    m_log.clear();
+    m_simulator = std::make_unique<QProcess>();
+    m_simulator->start(QStringLiteral(VELTRIN_HOSTSIM_PATH),
+        QStringList { QStringLiteral("--link"), m_link, QStringLiteral("--out"), m_dir->path(),
+            QStringLiteral("--busy"), QStringLiteral("3,7"), QStringLiteral("--search-time"),
+            QStringLiteral("300") }
+            + extra);
+    QVERIFY(m_simulator->waitForStarted());
+    // The first line is the pty's path, written once the link is in place.
+    QTRY_VERIFY_WITH_TIMEOUT(m_simulator->canReadLine(), 10000);
+}
+
+Run tst_Cli::cli(const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    startCli(process, m_link, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    return finish(process);
+}
+
+bool tst_Cli::logShows(const QString &line)
+{
+    const auto shows = [this, &line] {
+        m_log += QString::fromUtf8(m_simulator->readAllStandardOutput());
+        return m_log.contains(QLatin1Char('\n') + line + QLatin1Char('\n'));
+    };
+    if (QTest::qWaitFor(shows, 5000))
+        return true;
+    qWarning().noquote() << "the module's log so far:\n" << m_log;
+    return false;
+}
+
+QByteArray tst_Cli::printed(int printer) const
+{
+    QFile file(m_dir->filePath(QStringLiteral("printer%1.bin").arg(printer)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Cli::statusOfAnOnLinePrinter()
+{
+    const Run run = cli({ QStringLiteral("status"), QStringLiteral("3") });
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, online);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 15 [4] -> reply 01")));
+}
+
+void tst_Cli::reAddressedPrinterLeavesTheHostChannel()
+{
+    Run run = cli({ QStringLiteral("set-slave"), QStringLiteral("2"), QStringLiteral("2"),
+        QStringLiteral("20"), QStringLiteral("33") });
+    QCOMPARE(run.out, setDone);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 11 [2 2 20 33] -> reply 01")));
+
+    run = cli({ QStringLiteral("status"), QStringLiteral("2") });
+    QCOMPARE(run.out, offline);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(logShows(QStringLiteral("frame 15 [2] -> reply 00")));
+}
+
+void tst_Cli::hostChannelIsPrinted()
+{
+    Run run = cli({ QStringLiteral("host-channel") });
+    QCOMPARE(run.out, QStringLiteral("20\n"));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 19 -> reply 14")));
+
+    QCOMPARE(cli({ QStringLiteral("set-host-channel"), QStringLiteral("30") }).exitCode, 0);
+    run = cli({ QStringLiteral("host-channel") });
+    QCOMPARE(run.out, QStringLiteral("30\n"));
+    QVERIFY(logShows(QStringLiteral("frame 19 -> reply 1E")));
+}
+
+void tst_Cli::searchPrintsTheFreeChannels()
+{
+    const Run run = cli({ QStringLiteral("search"), QStringLiteral("0"), QStringLiteral("10") });
+    QCOMPARE(run.out, QStringLiteral("0\n1\n2\n4\n5\n6\n8\n9\n10\n"));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 14 [0 10] -> reply 00 01 02 04 05 06 08 09 0A")));
+}
+
+void tst_Cli::configurationCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("select") << QStringList { "select", "1", "3" } << setDone << 0
+                            << "frame 13 [5] -> reply 01";
+    QTest::newRow("slave baud") << QStringList { "slave-baud", "3", "115200" } << setDone << 0
+                                << "frame 17 [4 3] -> reply 01";
+    QTest::newRow("re-address a printer that is not there") << QStringList { "set-slave", "4", "1", "50",
+        "60" } << setFailed << 1 << "frame 11 [8 1 50 60] -> reply 00";
+    QTest::newRow("host channel") << QStringList { "set-host-channel", "124" } << setDone << 0
+                                  << "frame 12 [124] -> reply 01";
+    QTest::newRow("done") << QStringList { "done" } << sendDone << 0 << "frame 16 -> no reply";
+}
+
+void tst_Cli::configurationCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, out);
+    QFETCH(int, exitCode);
+    QFETCH(QString, logLine);
+    const Run run = cli(arguments);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(logShows(logLine));
+}
+
+void tst_Cli::hostBaudSwitchesBothEnds()
+{
+    const Run run = cli({ QStringLiteral("--json"), QStringLiteral("host-baud"), QStringLiteral("9600") });
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(result.value(QStringLiteral("done")), QJsonValue(true));
+    // The program's own port follows the module, as the GUI's does.
+    QCOMPARE(result.value(QStringLiteral("port_baud")), QJsonValue(9600));
+    QVERIFY(logShows(QStringLiteral("frame 18 [0] -> reply 01")));
+    QVERIFY(logShows(QStringLiteral("line speed 9600 bit/s")));
+}
+
+void tst_Cli::sendLandsInTheSelectedPrintersOnly()
+{
+    const Run run = cli({ QStringLiteral("send"), QStringLiteral("--printers"), QStringLiteral("1,3"),
+        QStringLiteral("65 66") });
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, sendDone);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 13 [5] -> reply 01")));
+    QVERIFY(logShows(QStringLiteral("printer 1: 41 42")));
+    QVERIFY(logShows(QStringLiteral("printer 3: 41 42")));
+    QCOMPARE(printed(1), QByteArray("AB"));
+    QCOMPARE(printed(3), QByteArray("AB"));
+    QCOMPARE(printed(2), QByteArray());
+    QCOMPARE(printed(4), QByteArray());
+}
+
+void tst_Cli::sendTakesFilesAndStdinAsTheGuiReadsFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("fileBytes");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray chinese = gbk(QStringLiteral("中文 abc "));
+    // A file stands under "#txt", which switches to text notation.
+    QTest::newRow("UTF-8 file") << QStringList { "send", "--file", "FILE" } << QString("中文 abc").toUtf8()
+                                << QByteArray() << chinese;
+    QTest::newRow("GBK file") << QStringList { "send", "--file", "FILE" } << gbk(QStringLiteral("中文 abc"))
+                              << QByteArray() << chinese;
+    QTest::newRow("stdin, lines as typed")
+        << QStringList { "send", "-" } << QByteArray() << QByteArray("65 66\n67\n") << QByteArray("ABC");
+    QTest::newRow("stdin in UTF-8, text notation") << QStringList { "send", "--notation", "text", "-" }
+                                                   << QByteArray() << QString("中文 abc").toUtf8() << chinese;
+    QTest::newRow("hex notation") << QStringList { "send", "--notation", "hex", "41 0d" } << QByteArray()
+                                  << QByteArray() << QByteArray("A\r");
+}
+
+void tst_Cli::sendTakesFilesAndStdinAsTheGuiReadsFiles()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, fileBytes);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    const QString path = m_dir->filePath(QStringLiteral("data.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(fileBytes);
+    file.close();
+    arguments.replaceInStrings(QStringLiteral("FILE"), path);
+
+    const Run run = cli(arguments, input);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QTRY_COMPARE(printed(3), expected);
+}
+
+void tst_Cli::refusedPrintDataSendsNoData_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("frameSent");
+    // As in the GUI, the select frame has gone when the notation fails.
+    qint16 decimal = 0;
+    QTest::newRow("notation error") << QStringList { "send", "65 300" }
+                                    << SendNotation::parse(QStringLiteral("65 300"), decimal).error << true;
+    QTest::newRow("empty text") << QStringList { "send", "" } << "发送数据不能为空！" << false;
+    QTest::newRow("missing file") << QStringList { "send", "--file", "/nonexistent/data.txt" }
+                                  << "文件不存在：" << false;
+}
+
+void tst_Cli::refusedPrintDataSendsNoData()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QFETCH(bool, frameSent);
+    const Run run = cli(arguments);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, 2);
+
+    // What reaches the module next is the next send, whole.
+    QCOMPARE(cli({ QStringLiteral("send"), QStringLiteral("67") }).exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("printer 3: 43")));
+    QCOMPARE(printed(3), QByteArray("C"));
+    QCOMPARE(m_log.count(QStringLiteral("frame 13 [4]")), frameSent ? 2 : 1);
+}
+
+void tst_Cli::jsonParsesWithPython_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QJsonValue>("expected");
+    QTest::newRow("status") << QStringList { "status", "3" } << "online" << QJsonValue(true);
+    QTest::newRow("host channel") << QStringList { "host-channel" } << "channel" << QJsonValue(20);
+    QTest::newRow("search") << QStringList { "search", "0", "10" } << "free"
+                            << QJsonValue(QJsonArray { 0, 1, 2, 4, 5, 6, 8, 9, 10 });
+    QTest::newRow("set-slave") << QStringList { "set-slave", "1", "1", "20", "21" } << "result"
+                               << QJsonValue(QStringLiteral("提示:设置成功"));
+    QTest::newRow("send") << QStringList { "send", "--printers", "1", "65" } << "printers"
+                          << QJsonValue(QJsonArray { 1 });
+    QTest::newRow("done") << QStringList { "done" } << "command" << QJsonValue(QStringLiteral("done"));
+    QTest::newRow("ports") << QStringList { "ports" } << "command" << QJsonValue(QStringLiteral("ports"));
+}
+
+void tst_Cli::jsonParsesWithPython()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, key);
+    QFETCH(QJsonValue, expected);
+    const Run run = cli(QStringList { QStringLiteral("--json") } + arguments);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object().value(key), expected);
+
+    QProcess python;
+    python.start(QStringLiteral("python3"), { QStringLiteral("-m"), QStringLiteral("json.tool") });
+    python.write(run.out.toUtf8());
+    python.closeWriteChannel();
+    QVERIFY(python.waitForFinished());
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+}
+
+void tst_Cli::wrongArgumentsSendNothing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("printer 5") << QStringList { "status", "5" } << "PRINTER must be a printer 1-4, not '5'";
+    QTest::newRow("printer 0") << QStringList { "status", "0" } << "not '0'";
+    QTest::newRow("no printer") << QStringList { "status" } << "usage: veltrin-cli status PRINTER";
+    QTest::newRow("channel 125") << QStringList { "set-slave", "1", "2", "125", "3" }
+                                 << "CHANNEL must be a channel 0-124, not '125'";
+    QTest::newRow("host channel 125") << QStringList { "set-host-channel", "125" } << "not '125'";
+    QTest::newRow("search to 125") << QStringList { "search", "0", "125" } << "TO must be a channel 0-124";
+    QTest::newRow("channel with a sign") << QStringList { "set-host-channel", "+5" } << "not '+5'";
+    QTest::newRow("baud 1234") << QStringList { "slave-baud", "3", "1234" } << "BAUD must be 9600";
+    QTest::newRow("select nothing") << QStringList { "select" } << "usage: veltrin-cli select PRINTER...";
+    QTest::newRow("send to printer 5") << QStringList { "send", "--printers", "1,5", "65" } << "--printers";
+    QTest::newRow("unknown notation") << QStringList { "send", "--notation", "oct", "65" } << "--notation";
+    QTest::newRow("text and file") << QStringList { "send", "--file", "x.txt", "65" } << "one of TEXT";
+    QTest::newRow("unknown command") << QStringList { "frobnicate" } << "unknown command 'frobnicate'";
+    QTest::newRow("no command") << QStringList {} << "no command given";
+    QTest::newRow("port baud") << QStringList { "--baud", "1000", "status", "1" } << "--baud";
+    QTest::newRow("handshake") << QStringList { "--handshake", "maybe", "status", "1" } << "--handshake";
+    QTest::newRow("timeout") << QStringList { "--timeout", "0", "status", "1" } << "--timeout";
+    QTest::newRow("option of another command")
+        << QStringList { "status", "1", "--printers", "1" } << "Unknown option 'printers'";
+    QTest::newRow("monitor format") << QStringList { "monitor", "--format", "bin" } << "--format";
+}
+
+void tst_Cli::wrongArgumentsSendNothing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const Run run = cli(arguments);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, 2);
+
+    // The first frame the module ever sees is the next command's.
+    QCOMPARE(cli({ QStringLiteral("status"), QStringLiteral("1") }).exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 15 [1] -> reply 01")));
+    QCOMPARE(m_log.count(QStringLiteral("frame")), 1);
+}
+
+void tst_Cli::missingPortIsReportedInTheGuiWords_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QByteArray>("com5");
+    QTest::newRow("device path") << "/nonexistent" << QByteArray();
+    QTest::newRow("COM5 resolved as the GUI does") << "COM5" << QByteArray("/nonexistent");
+}
+
+void tst_Cli::missingPortIsReportedInTheGuiWords()
+{
+    QFETCH(QString, port);
+    QFETCH(QByteArray, com5);
+    qputenv("VELTRIN_COM5", com5);
+    QProcess process;
+    startCli(process, port, { QStringLiteral("status"), QStringLiteral("1") });
+    const Run run = finish(process);
+    qunsetenv("VELTRIN_COM5");
+    QVERIFY2(run.err.startsWith(QStringLiteral("veltrin-cli: ")
+                 + commErrorMessage(CommPort::InvalidPortNumber) + QLatin1Char('\n')),
+        qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("/nonexistent")), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.exitCode, 3);
+}
+
+void tst_Cli::everyCommandHasItsHelp_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    const QStringList commands { "ports", "status", "host-channel", "set-slave", "set-host-channel", "select",
+        "search", "done", "slave-baud", "host-baud", "send", "monitor" };
+    for (const QString &command : commands)
+        QTest::newRow(qPrintable(command))
+            << QStringList { command, "--help" } << "veltrin-cli [options] " + command;
+    QTest::newRow("arguments named") << QStringList { "set-slave", "--help" } << "NEW-CHANNEL";
+    QTest::newRow("own options") << QStringList { "send", "-h" } << "--notation <NOTATION>";
+    QTest::newRow("overview lists the commands") << QStringList { "--help" } << "host-baud BAUD";
+    QTest::newRow("overview gives the exit codes")
+        << QStringList { "--help" } << "3 a port or transmission error";
+}
+
+void tst_Cli::everyCommandHasItsHelp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    const Run run = cli(arguments);
+    QVERIFY2(run.out.contains(expected), qPrintable(run.out));
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+}
+
+void tst_Cli::monitorPrintsTheViewersForms_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("hex") << QStringList { "monitor" } << "B0 A1 41 0A 31 \n";
+    QTest::newRow("decimal") << QStringList { "monitor", "--format", "dec" } << "176 161 65 10 49 \n";
+    // The two bytes of 啊 arrive apart.
+    QTest::newRow("text") << QStringList { "monitor", "--format", "text" } << "啊A\n1\n";
+    QTest::newRow("json") << QStringList { "--json", "monitor", "--format", "dec" }
+                          << "{\"command\":\"monitor\",\"received\":\"176 \"}\n"
+                             "{\"command\":\"monitor\",\"received\":\"161 65 10 49 \"}\n";
+}
+
+void tst_Cli::monitorPrintsTheViewersForms()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QProcess process;
+    startCli(process, pty.slavePath(),
+        arguments + QStringList { QStringLiteral("--seconds"), QStringLiteral("2") });
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("monitoring"), 10000);
+    QVERIFY(pty.writeMaster(QByteArray::fromHex("b0")));
+    QTest::qWait(100);
+    QVERIFY(pty.writeMaster(QByteArray::fromHex("a1410a31")));
+    const Run run = finish(process);
+    QCOMPARE(run.out, expected);
+    QCOMPARE(run.exitCode, 0);
+}
+
+void tst_Cli::ctrlCStopsASend()
+{
+    // Nobody reads the far end: the line fills and the send waits on it.
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QProcess process;
+    startCli(process, pty.slavePath(),
+        { QStringLiteral("send"), QStringLiteral("--notation"), QStringLiteral("text"),
+            QStringLiteral("-") });
+    process.write(textOfSize(200000));
+    process.closeWriteChannel();
+    QTRY_VERIFY_WITH_TIMEOUT(waitingAt(pty.masterFd()) > 0, 10000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    const Run run = finish(process);
+    QCOMPARE(run.exitCode, 130);
+    QVERIFY2(run.err.contains(QStringLiteral("数据发送失败")), qPrintable(run.err));
+    // Stopped, not given up on as a stalled line.
+    QVERIFY2(!run.err.contains(commErrorMessage(CommPort::DeviceBusy)), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(pty.readMaster().size() < 200000);
+}
+
+void tst_Cli::ctrlCEndsASearch()
+{
+    startSimulator({ QStringLiteral("--search-time"), QStringLiteral("5000") });
+    QProcess process;
+    startCli(process, m_link, { QStringLiteral("search"), QStringLiteral("0"), QStringLiteral("10") });
+    QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 10000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    const Run run = finish(process);
+    QCOMPARE(run.exitCode, 130);
+    QVERIFY2(run.out.startsWith(QStringLiteral("0\n")), qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("10\n")), qPrintable(run.out));
+}
+
+void tst_Cli::progressBarOnlyOnATerminal_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::newRow("stderr a terminal") << true;
+    QTest::newRow("stderr a pipe") << false;
+}
+
+void tst_Cli::progressBarOnlyOnATerminal()
+{
+    QFETCH(bool, terminal);
+    constexpr int dataSize = 150000;
+    PtyPair line;
+    PtyPair err;
+    QVERIFY(line.isValid() && err.isValid());
+    QProcess process;
+    if (terminal)
+        process.setStandardErrorFile(err.slavePath());
+    startCli(process, line.slavePath(),
+        { QStringLiteral("send"), QStringLiteral("--notation"), QStringLiteral("text"),
+            QStringLiteral("-") });
+    process.write(textOfSize(dataSize));
+    process.closeWriteChannel();
+
+    // The far end takes about 50 KB a second: beyond what the pty holds, the
+    // send lasts well over a second.
+    QByteArray sent;
+    QByteArray errText;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] {
+        char buffer[1000];
+        const ssize_t n = ::read(line.masterFd(), buffer, sizeof buffer);
+        if (n > 0)
+            sent.append(buffer, n);
+        errText += err.readMaster(0);
+    });
+    reader.start(20);
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30000);
+    reader.stop();
+    errText += err.readMaster(0) + process.readAllStandardError();
+
+    QCOMPARE(process.exitCode(), 0);
+    sent += line.readMaster(100);
+    QCOMPARE(sent.size(), qsizetype(8 + dataSize));
+    QCOMPARE(errText.contains(QByteArray(" 100% ") + QByteArray::number(dataSize) + "/"), terminal);
+    QCOMPARE(errText.contains('%'), terminal);
+}
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_cli.moc"

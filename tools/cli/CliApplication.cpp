@@ -1,0 +1,68 @@
+#include "CliApplication.h"
+
+#include "CliChannels.h"
+#include "CliCommandLine.h"
+#include "ExitCode.h"
+#include "KitCommands.h"
+#include "KitSession.h"
+#include "PortList.h"
+#include "ResultWriter.h"
+#include "SendProgress.h"
+#include "console/SignalWatcher.h"
+
+#include <QEventLoop>
+#include <QIODevice>
+
+namespace {
+
+// Runs what was posted before this point (a vanished device's report is
+// posted, so that it comes from the event loop) before the program ends.
+void deliverPostedEvents()
+{
+    QEventLoop loop;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    loop.exec();
+}
+
+} // namespace
+
+CliApplication::CliApplication(QIODevice &out, QIODevice &err, bool stderrIsTerminal)
+    : m_out(out)
+    , m_err(err)
+    , m_stderrIsTerminal(stderrIsTerminal)
+{ }
+
+int CliApplication::run(const QStringList &arguments)
+{
+    CliCommandLine commandLine;
+    switch (commandLine.parse(arguments)) {
+    case CliCommandLine::Outcome::Error:
+        m_err.write(QStringLiteral("veltrin-cli: %1\nveltrin-cli --help lists the commands.\n")
+                        .arg(commandLine.errorText())
+                        .toLocal8Bit());
+        return UsageError;
+    case CliCommandLine::Outcome::Help:
+        m_out.write(commandLine.helpText().toLocal8Bit());
+        return Success;
+    case CliCommandLine::Outcome::Run:
+        break;
+    }
+
+    const CliRequest &request = commandLine.request();
+    ResultWriter results(m_out, request.json);
+    if (request.command == QLatin1String("ports")) {
+        PortList::write(results);
+        return Success;
+    }
+
+    CliChannels channels(m_err, request.verbose);
+    KitSession session(channels);
+    SendProgress progress(session.transmitter(), m_err, m_stderrIsTerminal);
+    KitCommands commands(session, channels, results, progress, request);
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &commands, &KitCommands::interrupt);
+
+    const int code = session.open(request) ? commands.run() : int(PortError);
+    deliverPostedEvents();
+    return code;
+}

@@ -1,0 +1,356 @@
+#include "KitCommands.h"
+
+#include "CliChannels.h"
+#include "CliRequest.h"
+#include "ExitCode.h"
+#include "KitSession.h"
+#include "ResultWriter.h"
+#include "SendProgress.h"
+#include "printtest/PrintTestSender.h"
+#include "printtest/TextFileLoader.h"
+#include "protocol/ControlFrame.h"
+#include "viewer/GbkCodec.h"
+#include "viewer/NotationConverter.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+const QString online = QStringLiteral("提示:所检测的打印机在线！");
+const QString offline = QStringLiteral("提示:所检测的打印机不在线！");
+const QString setDone = QStringLiteral("提示:设置成功");
+const QString setFailed = QStringLiteral("提示:设置失败");
+const QString sendDone = QStringLiteral("数据发送完成");
+const QString sendFailed = QStringLiteral("数据发送失败");
+
+QJsonValue replyValue(std::optional<quint8> reply)
+{
+    return reply ? QJsonValue(int(*reply)) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray jsonNumbers(const QList<int> &numbers)
+{
+    QJsonArray array;
+    for (int number : numbers)
+        array.append(number);
+    return array;
+}
+
+int printerAddress(int printer)
+{
+    return ControlFrame::printerAddress(printer - 1);
+}
+
+// All of stdin, up to the size a file may have. A pipe hands its bytes over
+// in pieces; only an empty read is its end.
+std::optional<QByteArray> readStdin()
+{
+    QFile input;
+    QByteArray bytes;
+    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return bytes;
+    while (bytes.size() <= TextFileLoader::maximumSize) {
+        const QByteArray piece = input.read(TextFileLoader::maximumSize + 1 - bytes.size());
+        if (piece.isEmpty())
+            return bytes;
+        bytes += piece;
+    }
+    return std::nullopt;
+}
+
+// Typed text: a line break is what Enter gives in the editor, CR LF.
+QString typedText(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+} // namespace
+
+KitCommands::KitCommands(KitSession &session, CliChannels &channels, ResultWriter &results,
+    SendProgress &progress, const CliRequest &request, QObject *parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_channels(channels)
+    , m_results(results)
+    , m_progress(progress)
+    , m_request(request)
+{ }
+
+int KitCommands::run()
+{
+    const QString &command = m_request.command;
+    const QList<int> &n = m_request.numbers;
+    if (command == QLatin1String("status"))
+        return status();
+    if (command == QLatin1String("host-channel"))
+        return hostChannel();
+    if (command == QLatin1String("set-slave")) {
+        return configure(ControlFrame::text(ControlFrame::SetSlaveChannelAndAddress,
+                             { printerAddress(n[0]), printerAddress(n[1]), n[2], n[3] }),
+            { { QStringLiteral("printer"), n[0] }, { QStringLiteral("new_printer"), n[1] },
+                { QStringLiteral("channel"), n[2] }, { QStringLiteral("new_channel"), n[3] } });
+    }
+    if (command == QLatin1String("set-host-channel")) {
+        return configure(ControlFrame::text(ControlFrame::SetHostChannel, { n[0] }),
+            { { QStringLiteral("channel"), n[0] } });
+    }
+    if (command == QLatin1String("select")) {
+        int printerSet = 0;
+        for (int printer : n)
+            printerSet |= printerAddress(printer);
+        return configure(ControlFrame::text(ControlFrame::SelectPrinters, { printerSet }),
+            { { QStringLiteral("printers"), jsonNumbers(n) } });
+    }
+    if (command == QLatin1String("slave-baud")) {
+        return configure(ControlFrame::text(ControlFrame::SetSlaveBaudRate, { printerAddress(n[0]), n[1] }),
+            { { QStringLiteral("printer"), n[0] }, { QStringLiteral("baud_index"), n[1] } });
+    }
+    if (command == QLatin1String("host-baud"))
+        return hostBaud();
+    if (command == QLatin1String("search"))
+        return search();
+    if (command == QLatin1String("done"))
+        return done();
+    if (command == QLatin1String("send"))
+        return send();
+    return monitor();
+}
+
+void KitCommands::interrupt()
+{
+    m_interrupted = true;
+    m_session.transmitter().setStopSending(true);
+    m_session.exchange().abandonSearch();
+    Q_EMIT interrupted();
+}
+
+int KitCommands::failure()
+{
+    if (m_interrupted || m_session.failed()) {
+        // The transmission's outcome, as the status line would show it.
+        if (m_session.sendFailed())
+            m_channels.diagnostic(sendFailed);
+        return m_interrupted ? Interrupted : PortError;
+    }
+    return m_channels.inputRefused() ? UsageError : Success;
+}
+
+int KitCommands::status()
+{
+    const int printer = m_request.numbers[0];
+    const std::optional<quint8> reply = m_session.exchange().ask(
+        ControlFrame::text(ControlFrame::SlaveStatus, { printerAddress(printer) }));
+    if (const int code = failure())
+        return code;
+    const bool isOnline = reply.value_or(0) != 0;
+    m_results.result(isOnline ? online : offline,
+        { { QStringLiteral("command"), m_request.command }, { QStringLiteral("printer"), printer },
+            { QStringLiteral("online"), isOnline }, { QStringLiteral("reply"), replyValue(reply) },
+            { QStringLiteral("result"), isOnline ? online : offline } });
+    return isOnline ? Success : NegativeAnswer;
+}
+
+int KitCommands::hostChannel()
+{
+    const std::optional<quint8> reply
+        = m_session.exchange().ask(ControlFrame::text(ControlFrame::HostChannel));
+    if (const int code = failure())
+        return code;
+    // The GUI shows channel 0 when nothing came; a script must not take
+    // that for an answer.
+    if (!reply) {
+        m_channels.diagnostic(QStringLiteral("no reply within %1 ms").arg(m_request.timeoutMs));
+        if (!m_results.isJson())
+            return NegativeAnswer;
+    }
+    m_results.result(QString::number(reply.value_or(0)),
+        { { QStringLiteral("command"), m_request.command },
+            { QStringLiteral("channel"), replyValue(reply) } });
+    return reply ? Success : NegativeAnswer;
+}
+
+int KitCommands::configure(const QString &frameText, QJsonObject json)
+{
+    const std::optional<quint8> reply = m_session.exchange().ask(frameText);
+    if (const int code = failure())
+        return code;
+    const bool isDone = reply.value_or(0) != 0;
+    json.insert(QStringLiteral("command"), m_request.command);
+    json.insert(QStringLiteral("done"), isDone);
+    json.insert(QStringLiteral("reply"), replyValue(reply));
+    json.insert(QStringLiteral("result"), isDone ? setDone : setFailed);
+    m_results.result(isDone ? setDone : setFailed, json);
+    return isDone ? Success : NegativeAnswer;
+}
+
+int KitCommands::hostBaud()
+{
+    const int baudIndex = m_request.numbers[0];
+    const std::optional<quint8> reply
+        = m_session.exchange().ask(ControlFrame::text(ControlFrame::SetHostBaudRate, { baudIndex }));
+    // The module answers at its old speed; the PC's port follows after that,
+    // whatever the answer, as in the GUI.
+    if (!m_interrupted && !m_session.failed())
+        m_session.portSettings().SelectBaudRate(baudIndex);
+    if (const int code = failure())
+        return code;
+    const bool isDone = reply.value_or(0) != 0;
+    m_results.result(isDone ? setDone : setFailed,
+        { { QStringLiteral("command"), m_request.command }, { QStringLiteral("baud_index"), baudIndex },
+            { QStringLiteral("port_baud"), m_session.port().baudRate() }, { QStringLiteral("done"), isDone },
+            { QStringLiteral("reply"), replyValue(reply) },
+            { QStringLiteral("result"), isDone ? setDone : setFailed } });
+    return isDone ? Success : NegativeAnswer;
+}
+
+int KitCommands::search()
+{
+    const int first = m_request.numbers[0];
+    const int last = m_request.numbers[1];
+    // Bytes that came before the search are no free channels.
+    m_session.port().receiveNow();
+    QJsonArray free;
+    const QMetaObject::Connection printing
+        = connect(&m_session, &KitSession::received, this, [this, &free](const QByteArray &bytes) {
+              for (char byte : bytes) {
+                  free.append(int(quint8(byte)));
+                  if (!m_results.isJson())
+                      m_results.result(QString::number(quint8(byte)), {});
+              }
+          });
+    m_session.exchange().search(ControlFrame::text(ControlFrame::SearchFreeChannels, { first, last }));
+    if (!m_interrupted && !m_session.failed())
+        m_session.exchange().waitForSearchEnd();
+    disconnect(printing);
+    if (const int code = failure())
+        return code;
+    if (m_results.isJson()) {
+        m_results.result(QString(),
+            { { QStringLiteral("command"), m_request.command }, { QStringLiteral("from"), first },
+                { QStringLiteral("to"), last }, { QStringLiteral("free"), free } });
+    }
+    return free.isEmpty() ? NegativeAnswer : Success;
+}
+
+int KitCommands::done()
+{
+    m_session.exchange().send(ControlFrame::text(ControlFrame::ConfigurationDone));
+    if (const int code = failure())
+        return code;
+    m_results.result(sendDone,
+        { { QStringLiteral("command"), m_request.command }, { QStringLiteral("result"), sendDone } });
+    return Success;
+}
+
+std::optional<QString> KitCommands::sendText()
+{
+    if (!m_request.file.isEmpty()) {
+        const TextFileLoader::Result loaded = TextFileLoader::load(m_request.file);
+        if (!loaded.ok()) {
+            m_channels.diagnostic(loaded.error);
+            return std::nullopt;
+        }
+        return TextFileLoader::printTestText(loaded.text);
+    }
+    if (m_request.text != QLatin1String("-"))
+        return typedText(m_request.text);
+    const std::optional<QByteArray> bytes = readStdin();
+    if (!bytes) {
+        m_channels.diagnostic(
+            QStringLiteral("stdin: more than %1 KB of print data").arg(TextFileLoader::maximumSize / 1024));
+        return std::nullopt;
+    }
+    const TextFileLoader::Result decoded = TextFileLoader::decode(*bytes);
+    if (!decoded.ok()) {
+        m_channels.diagnostic(decoded.error + QStringLiteral("stdin"));
+        return std::nullopt;
+    }
+    return typedText(decoded.text);
+}
+
+int KitCommands::send()
+{
+    const std::optional<QString> text = sendText();
+    if (!text)
+        return UsageError;
+    m_session.parser().DataMode = m_request.notation;
+    PrintTestSender sender(m_session.transmitter(), m_session.parser(), m_channels);
+    const std::optional<QString> prepared = sender.prepare(*text);
+    if (!prepared)
+        return UsageError;
+    int ticked = 0;
+    for (int printer : m_request.printers)
+        ticked |= printerAddress(printer);
+    if (!m_interrupted) {
+        m_progress.start();
+        sender.transmit(*prepared, PrintTestSender::printerSet(ticked));
+        m_progress.finish();
+    }
+    if (const int code = failure())
+        return code;
+    m_results.result(sendDone,
+        { { QStringLiteral("command"), m_request.command },
+            { QStringLiteral("printers"), jsonNumbers(m_request.printers) },
+            { QStringLiteral("result"), sendDone } });
+    return Success;
+}
+
+int KitCommands::monitor()
+{
+    const bool hex = m_request.format == ViewerNotation::Hex;
+    QByteArray pending;
+    bool printed = false;
+    const auto show = [this, &printed](const QString &text) {
+        if (text.isEmpty())
+            return;
+        printed = true;
+        if (m_results.isJson())
+            m_results.result(QString(),
+                { { QStringLiteral("command"), m_request.command }, { QStringLiteral("received"), text } });
+        else
+            m_results.text(text);
+    };
+    const auto format = [this, hex, &pending](QByteArrayView bytes, bool final) {
+        QString text;
+        if (m_request.format != ViewerNotation::Txt) {
+            NotationConverter::appendTokens(text, bytes, hex);
+            return text;
+        }
+        // A lead byte at the end of a chunk waits for its trail byte.
+        pending.append(bytes);
+        pending.remove(0, NotationConverter::appendText(text, pending, final));
+        for (QChar &ch : text) {
+            if (GbkCodec::isLoneByte(ch))
+                ch = QChar::ReplacementCharacter;
+        }
+        return text;
+    };
+    connect(&m_session, &KitSession::received, this,
+        [&show, &format](const QByteArray &bytes) { show(format(bytes, false)); });
+
+    m_channels.diagnostic(QStringLiteral("monitoring %1 at %2 bit/s; Ctrl+C ends")
+                              .arg(m_session.port().devicePath())
+                              .arg(m_session.port().baudRate()));
+    QEventLoop loop;
+    if (m_request.seconds > 0)
+        QTimer::singleShot(qint64(m_request.seconds * 1000), &loop, &QEventLoop::quit);
+    connect(this, &KitCommands::interrupted, &loop, &QEventLoop::quit);
+    connect(&m_session.port(), &CommPort::openChanged, &loop, &QEventLoop::quit);
+    // What arrived before the wait (the port was opened earlier) is shown first.
+    m_session.port().receiveNow();
+    if (m_session.port().portOpen())
+        loop.exec();
+    disconnect(&m_session, &KitSession::received, this, nullptr);
+    show(format({}, true));
+    if (printed && !m_results.isJson())
+        m_results.text(QStringLiteral("\n"));
+    // Ctrl+C is how a monitor without --seconds ends.
+    m_interrupted = false;
+    return failure();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+struct CliRequest;
+class CliChannels;
+class KitSession;
+class ResultWriter;
+class SendProgress;
+
+// The commands that talk to the host module, each the GUI's operation with
+// the GUI's frame, reply rule and texts: a result on stdout, an exit code.
+class KitCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    KitCommands(KitSession &session, CliChannels &channels, ResultWriter &results, SendProgress &progress,
+        const CliRequest &request, QObject *parent = nullptr);
+
+    int run();
+
+    // Ctrl+C or a termination signal: a send stops as "停止发送" stops it,
+    // waits end, and the command returns.
+    void interrupt();
+
+Q_SIGNALS:
+    void interrupted();
+
+private:
+    int status();
+    int hostChannel();
+    int configure(const QString &frameText, QJsonObject json);
+    int hostBaud();
+    int search();
+    int done();
+    int send();
+    int monitor();
+
+    std::optional<QString> sendText();
+    // The exit code for what went wrong during the command, or 0.
+    int failure();
+
+    KitSession &m_session;
+    CliChannels &m_channels;
+    ResultWriter &m_results;
+    SendProgress &m_progress;
+    const CliRequest &m_request;
+    bool m_interrupted = false;
+};

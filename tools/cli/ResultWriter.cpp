@@ -1,0 +1,22 @@
+#include "ResultWriter.h"
+
+#include <QIODevice>
+#include <QJsonDocument>
+
+ResultWriter::ResultWriter(QIODevice &out, bool json)
+    : m_out(out)
+    , m_json(json)
+{ }
+
+void ResultWriter::result(const QString &line, const QJsonObject &object)
+{
+    if (m_json)
+        m_out.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    else
+        m_out.write((line + QLatin1Char('\n')).toLocal8Bit());
+}
+
+void ResultWriter::text(const QString &text)
+{
+    m_out.write(text.toLocal8Bit());
+}

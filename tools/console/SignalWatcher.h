@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+// Turns the signals that ask a console program to end (SIGINT, SIGTERM and
+// SIGHUP; Ctrl+C, Ctrl+Break and closing the console on Windows) into a Qt
+// signal on the event loop's thread, so that the program can stop what it is
+// doing and close down normally. One watcher at a time; the previous
+// handling comes back when it is destroyed.
+class SignalWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SignalWatcher(QObject *parent = nullptr);
+    ~SignalWatcher() override;
+
+    // False when the signals could not be taken over; they then act as before.
+    bool isWatching() const;
+
+Q_SIGNALS:
+    // signalNumber is the Unix signal; on Windows SIGINT for Ctrl+C and
+    // Ctrl+Break, SIGTERM for the console closing.
+    void terminationRequested(int signalNumber);
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+};
