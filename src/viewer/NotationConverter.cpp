@@ -110,27 +110,6 @@ void NotationConverter::appendTokens(QString &text, QByteArrayView bytes, bool h
     text.truncate(start + written);
 }
 
-qsizetype NotationConverter::appendText(QString &text, QByteArrayView bytes, bool final)
-{
-    qsizetype taken = 0;
-    while (taken < bytes.size()) {
-        const uchar lead = uchar(bytes[taken]);
-        if (lead < firstLeadByte) {
-            text.append(GbkCodec::singleByteChar(lead));
-            ++taken;
-        } else if (taken + 1 < bytes.size()) {
-            GbkCodec::appendPair(text, lead, uchar(bytes[taken + 1]));
-            taken += 2;
-        } else if (final) {
-            text.append(GbkCodec::singleByteChar(lead));
-            ++taken;
-        } else {
-            break;
-        }
-    }
-    return taken;
-}
-
 NotationConverter::Result NotationConverter::convert(
     ViewerNotation from, ViewerNotation to, const QString &text)
 {

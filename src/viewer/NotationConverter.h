@@ -20,11 +20,6 @@ public:
 
     // Appends one token per byte: "0A " when hex, else "10 ".
     static void appendTokens(QString &text, QByteArrayView bytes, bool hex);
-    // Appends bytes as Txt reads them, for bytes that arrive in pieces.
-    // Returns how many were taken: all but a lead byte at the end, which
-    // waits for its trail byte unless final says none will come (it then
-    // stands alone).
-    static qsizetype appendText(QString &text, QByteArrayView bytes, bool final);
 
     // A failure is a token that is no byte value in the old notation, a lead
     // byte without its trail byte, or an empty text to convert out of Txt.

@@ -489,12 +489,19 @@ void tst_Cli::everyCommandHasItsHelp()
 void tst_Cli::monitorPrintsTheViewersForms_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("then");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("hex") << QStringList { "monitor" } << "B0 A1 41 0A 31 \n";
-    QTest::newRow("decimal") << QStringList { "monitor", "--format", "dec" } << "176 161 65 10 49 \n";
+    const QByteArray lead = QByteArray::fromHex("b0");
+    const QByteArray rest = QByteArray::fromHex("a1410a31");
+    QTest::newRow("hex") << QStringList { "monitor" } << lead << rest << "B0 A1 41 0A 31 \n";
+    QTest::newRow("decimal") << QStringList { "monitor", "--format", "dec" } << lead << rest
+                             << "176 161 65 10 49 \n";
     // The two bytes of 啊 arrive apart.
-    QTest::newRow("text") << QStringList { "monitor", "--format", "text" } << "啊A\n1\n";
-    QTest::newRow("json") << QStringList { "--json", "monitor", "--format", "dec" }
+    QTest::newRow("text") << QStringList { "monitor", "--format", "text" } << lead << rest << "啊A\n1\n";
+    QTest::newRow("text ending in a lead byte")
+        << QStringList { "monitor", "--format", "text" } << QByteArray("A") << lead << "A\uFFFD\n";
+    QTest::newRow("json") << QStringList { "--json", "monitor", "--format", "dec" } << lead << rest
                           << "{\"command\":\"monitor\",\"received\":\"176 \"}\n"
                              "{\"command\":\"monitor\",\"received\":\"161 65 10 49 \"}\n";
 }
@@ -502,6 +509,8 @@ void tst_Cli::monitorPrintsTheViewersForms_data()
 void tst_Cli::monitorPrintsTheViewersForms()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, then);
     QFETCH(QString, expected);
     PtyPair pty;
     QVERIFY(pty.isValid());
@@ -510,9 +519,9 @@ void tst_Cli::monitorPrintsTheViewersForms()
         arguments + QStringList { QStringLiteral("--seconds"), QStringLiteral("2") });
     QByteArray err;
     QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("monitoring"), 10000);
-    QVERIFY(pty.writeMaster(QByteArray::fromHex("b0")));
+    QVERIFY(pty.writeMaster(first));
     QTest::qWait(100);
-    QVERIFY(pty.writeMaster(QByteArray::fromHex("a1410a31")));
+    QVERIFY(pty.writeMaster(then));
     const Run run = finish(process);
     QCOMPARE(run.out, expected);
     QCOMPARE(run.exitCode, 0);

@@ -1,5 +1,5 @@
 # Runs the install rules of the build in BUILD_DIR into the scratch folder
-# PREFIX and checks what arrives: both programs, a menu entry that
+# PREFIX and checks what arrives: the three programs, a menu entry that
 # desktop-file-validate accepts and that starts the installed program, and
 # the icon at every size its folder names.
 cmake_minimum_required(VERSION 3.25)
@@ -10,7 +10,7 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${result}): ${errors}")
 endif()
 
-foreach(program veltrin veltrin-hostsim)
+foreach(program veltrin veltrin-cli veltrin-hostsim)
     if(NOT EXISTS "${PREFIX}/bin/${program}" OR IS_DIRECTORY "${PREFIX}/bin/${program}")
         message(FATAL_ERROR "bin/${program} was not installed")
     endif()

@@ -27,8 +27,6 @@ private Q_SLOTS:
     void tokens();
     void convert_data();
     void convert();
-    void textInPiecesReadsAsTheWhole_data();
-    void textInPiecesReadsAsTheWhole();
     void loneBytesKeepTheirByte();
     void everyByteSequenceSurvivesTheTextNotation();
     void everyCharacterGivesItsBytesOrOneQuestionMark();
@@ -134,36 +132,6 @@ void tst_NotationConverter::convert()
     const NotationConverter::Result result = NotationConverter::convert(from, to, text);
     QCOMPARE(result.text, expected);
     QCOMPARE(result.failed, failed);
-}
-
-// Bytes that arrive in pieces read as Txt reads them all at once: a lead
-// byte at the end of a piece waits for the trail byte in the next.
-void tst_NotationConverter::textInPiecesReadsAsTheWhole_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("cut");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("pair cut in two") << QByteArray::fromHex("b0a141") << 1 << QStringLiteral("啊A");
-    QTest::newRow("cut after the pair") << QByteArray::fromHex("b0a141") << 2 << QStringLiteral("啊A");
-    QTest::newRow("single bytes") << QByteArray::fromHex("410a42") << 1 << QStringLiteral("A\nB");
-    QTest::newRow("lead byte at the very end stands alone")
-        << QByteArray::fromHex("41b0") << 2 << QStringLiteral("A") + lone(0xB0);
-}
-
-void tst_NotationConverter::textInPiecesReadsAsTheWhole()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, cut);
-    QFETCH(QString, expected);
-    QString text;
-    QByteArray pending = bytes.first(cut);
-    pending.remove(0, NotationConverter::appendText(text, pending, false));
-    pending += bytes.sliced(cut);
-    pending.remove(0, NotationConverter::appendText(text, pending, false));
-    NotationConverter::appendText(text, pending, true);
-    QCOMPARE(text, expected);
-    QCOMPARE(
-        text, NotationConverter::convert(ViewerNotation::Hex, ViewerNotation::Txt, hexTokens(bytes)).text);
 }
 
 void tst_NotationConverter::loneBytesKeepTheirByte()

@@ -4,13 +4,12 @@
 #include "CliRequest.h"
 #include "ExitCode.h"
 #include "KitSession.h"
+#include "ReceivedStream.h"
 #include "ResultWriter.h"
 #include "SendProgress.h"
 #include "printtest/PrintTestSender.h"
 #include "printtest/TextFileLoader.h"
 #include "protocol/ControlFrame.h"
-#include "viewer/GbkCodec.h"
-#include "viewer/NotationConverter.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -303,36 +302,20 @@ int KitCommands::send()
 
 int KitCommands::monitor()
 {
-    const bool hex = m_request.format == ViewerNotation::Hex;
-    QByteArray pending;
-    bool printed = false;
-    const auto show = [this, &printed](const QString &text) {
+    ReceivedStream stream(m_request.format);
+    bool shown = false;
+    const auto show = [this, &shown](const QString &text) {
         if (text.isEmpty())
             return;
-        printed = true;
+        shown = true;
         if (m_results.isJson())
             m_results.result(QString(),
                 { { QStringLiteral("command"), m_request.command }, { QStringLiteral("received"), text } });
         else
             m_results.text(text);
     };
-    const auto format = [this, hex, &pending](QByteArrayView bytes, bool final) {
-        QString text;
-        if (m_request.format != ViewerNotation::Txt) {
-            NotationConverter::appendTokens(text, bytes, hex);
-            return text;
-        }
-        // A lead byte at the end of a chunk waits for its trail byte.
-        pending.append(bytes);
-        pending.remove(0, NotationConverter::appendText(text, pending, final));
-        for (QChar &ch : text) {
-            if (GbkCodec::isLoneByte(ch))
-                ch = QChar::ReplacementCharacter;
-        }
-        return text;
-    };
     connect(&m_session, &KitSession::received, this,
-        [&show, &format](const QByteArray &bytes) { show(format(bytes, false)); });
+        [&show, &stream](const QByteArray &bytes) { show(stream.take(bytes)); });
 
     m_channels.diagnostic(QStringLiteral("monitoring %1 at %2 bit/s; Ctrl+C ends")
                               .arg(m_session.port().devicePath())
@@ -342,13 +325,13 @@ int KitCommands::monitor()
         QTimer::singleShot(qint64(m_request.seconds * 1000), &loop, &QEventLoop::quit);
     connect(this, &KitCommands::interrupted, &loop, &QEventLoop::quit);
     connect(&m_session.port(), &CommPort::openChanged, &loop, &QEventLoop::quit);
-    // What arrived before the wait (the port was opened earlier) is shown first.
+    // What arrived since the port opened is shown first.
     m_session.port().receiveNow();
     if (m_session.port().portOpen())
         loop.exec();
     disconnect(&m_session, &KitSession::received, this, nullptr);
-    show(format({}, true));
-    if (printed && !m_results.isJson())
+    show(stream.finish());
+    if (shown && !m_results.isJson())
         m_results.text(QStringLiteral("\n"));
     // Ctrl+C is how a monitor without --seconds ends.
     m_interrupted = false;
