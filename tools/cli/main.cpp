@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -41,6 +42,10 @@ int main(int argc, char *argv[])
     // Straight to the descriptors, past stdio's buffer (full buffering when
     // the output goes to a file or a pipe), so that a script reading the
     // results sees each one at once.
+#ifdef Q_OS_WIN
+    // Print data read from stdin is bytes: no CR LF translation, no Ctrl+Z end.
+    _setmode(descriptorOf(stdin), _O_BINARY);
+#endif
     QFile out;
     QFile err;
     out.open(descriptorOf(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
