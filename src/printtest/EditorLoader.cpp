@@ -6,8 +6,9 @@
 
 namespace {
 
-// About 20 ms of the editor's work.
-constexpr qsizetype sliceCharacters = 64 * 1024;
+// Some 10-20 ms of the editor's work for lines of a few dozen characters
+// (bench_fileload), well inside a frame or two.
+constexpr qsizetype sliceCharacters = 32 * 1024;
 
 } // namespace
 
