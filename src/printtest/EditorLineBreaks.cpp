@@ -32,12 +32,12 @@ QString breakBefore(const QTextBlock &block)
 }
 
 // Blocks first..last, all following the break kind.
-void markBlocks(QTextDocument &document, int first, int last, const QString &kind)
+void markBlocks(QTextDocument &document, int first, int last, QStringView kind)
 {
     QTextCursor cursor(document.findBlockByNumber(first));
     cursor.setPosition(document.findBlockByNumber(last).position(), QTextCursor::KeepAnchor);
     QTextBlockFormat format;
-    format.setProperty(breakBeforeProperty, kind);
+    format.setProperty(breakBeforeProperty, kind.toString());
     cursor.mergeBlockFormat(format);
 }
 
@@ -47,7 +47,7 @@ void EditorLineBreaks::append(QTextDocument &document, QStringView text)
 {
     QString shown;
     shown.reserve(text.size());
-    QStringList kinds;
+    QList<QStringView> kinds;
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype length = breakLength(text, at);
         if (length == 0) {
@@ -55,7 +55,7 @@ void EditorLineBreaks::append(QTextDocument &document, QStringView text)
             continue;
         }
         shown.append(u'\n');
-        kinds.append(text.sliced(at, length).toString());
+        kinds.append(text.sliced(at, length));
         at += length;
     }
     QTextCursor end(&document);

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 struct ByteOrderMark {
@@ -110,11 +113,9 @@ TextFileLoader::Result TextFileLoader::decode(const QByteArray &bytes)
     if (!hasNonAscii(bytes))
         return { QString::fromLatin1(bytes), QStringLiteral("GBK"), QString() };
     // The validity check stops at the first stray byte, as a GBK file's
-    // first Chinese character usually is; decoding would go on to the end.
-    if (QByteArrayView(bytes).isValidUtf8()) {
-        if (std::optional<QString> text = decoded(bytes, QStringConverter::Utf8))
-            return { *text, QStringLiteral("UTF-8"), QString() };
-    }
+    // first Chinese character usually is; a decoder would go on to the end.
+    if (QByteArrayView(bytes).isValidUtf8())
+        return { QString::fromUtf8(bytes), QStringLiteral("UTF-8"), QString() };
     if (std::optional<QString> text = decodedGbk(bytes))
         return { *text, QStringLiteral("GBK"), QString() };
     return { QString(), QString(),
