@@ -1,7 +1,6 @@
 #include "ScriptedFileChooser.h"
 #include "SendPathRig.h"
 #include "SerialFixture.h"
-#include "SpecialFiles.h"
 #include "printtest/FrmCommShow.h"
 #include "printtest/TextFileLoader.h"
 
@@ -29,7 +28,6 @@ class tst_FrmCommShow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -70,14 +68,7 @@ private:
     ScriptedFileChooser m_files;
     std::unique_ptr<FrmCommShow> m_panel;
     QTemporaryDir m_dir;
-    std::unique_ptr<SpecialFiles> m_special;
 };
-
-void tst_FrmCommShow::initTestCase()
-{
-    m_special = std::make_unique<SpecialFiles>(m_dir.path());
-    QVERIFY(m_special->isValid());
-}
 
 void tst_FrmCommShow::init()
 {
@@ -349,7 +340,6 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("messageStart");
     const QString notText = QStringLiteral("文件内容既不是有效的UTF-8文本，也不是有效的GBK文本");
-    const QString special = QStringLiteral("所选的不是普通文件");
     QTest::newRow("empty file") << writeFile(QStringLiteral("empty.txt"), QByteArray())
                                 << QStringLiteral("文件是空的");
     QTest::newRow("lead byte without a trail byte") << writeFile(QStringLiteral("lead.txt"),
@@ -361,9 +351,6 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor_data()
                                 << QStringLiteral("文件太大");
     QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.txt")) << QStringLiteral("文件不存在");
     QTest::newRow("a folder") << m_dir.path() << QStringLiteral("所选的是文件夹");
-    QTest::newRow("FIFO") << m_special->fifo << special;
-    QTest::newRow("character device") << m_special->characterDevice << special;
-    QTest::newRow("socket") << m_special->socket << special;
 }
 
 void tst_FrmCommShow::failedLoadKeepsTheEditor()
@@ -379,7 +366,6 @@ void tst_FrmCommShow::failedLoadKeepsTheEditor()
     QVERIFY2(tip.startsWith(messageStart), qPrintable(tip));
     QVERIFY2(tip.endsWith(QLatin1Char('\n') + QDir::toNativeSeparators(path)), qPrintable(tip));
     QVERIFY(m_rig->channels.statusTexts.isEmpty());
-    QVERIFY(!m_special->fifoWasOpened());
 }
 
 void tst_FrmCommShow::cancelledDialogChangesNothing()
