@@ -109,6 +109,7 @@ private Q_SLOTS:
     void everyCommandHasItsHelp();
     void monitorPrintsTheViewersForms_data();
     void monitorPrintsTheViewersForms();
+    void ctrlCWhileTypingSendsNothing();
     void ctrlCStopsASend();
     void ctrlCEndsASearch();
     void progressBarOnlyOnATerminal_data();
@@ -525,6 +526,21 @@ void tst_Cli::monitorPrintsTheViewersForms()
     const Run run = finish(process);
     QCOMPARE(run.out, expected);
     QCOMPARE(run.exitCode, 0);
+}
+
+void tst_Cli::ctrlCWhileTypingSendsNothing()
+{
+    QProcess process;
+    startCli(process, m_link, { QStringLiteral("send"), QStringLiteral("-") });
+    QVERIFY(process.waitForStarted());
+    process.write("65 66");
+    QTest::qWait(300);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(cli({ QStringLiteral("done") }).exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 16 -> no reply")));
+    QCOMPARE(m_log.count(QStringLiteral("frame")), 1);
 }
 
 void tst_Cli::ctrlCStopsASend()

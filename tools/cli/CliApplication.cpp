@@ -6,6 +6,7 @@
 #include "KitCommands.h"
 #include "KitSession.h"
 #include "PortList.h"
+#include "PrintDataReader.h"
 #include "ResultWriter.h"
 #include "SendProgress.h"
 #include "console/SignalWatcher.h"
@@ -56,9 +57,16 @@ int CliApplication::run(const QStringList &arguments)
     }
 
     CliChannels channels(m_err, request.verbose);
+    std::optional<QString> printData;
+    if (request.command == QLatin1String("send")) {
+        printData = PrintDataReader::read(request, channels);
+        if (!printData)
+            return UsageError;
+    }
     KitSession session(channels);
     SendProgress progress(session.transmitter(), m_err, m_stderrIsTerminal);
     KitCommands commands(session, channels, results, progress, request);
+    commands.setPrintData(printData.value_or(QString()));
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &commands, &KitCommands::interrupt);
 

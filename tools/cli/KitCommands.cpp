@@ -8,15 +8,11 @@
 #include "ResultWriter.h"
 #include "SendProgress.h"
 #include "printtest/PrintTestSender.h"
-#include "printtest/TextFileLoader.h"
 #include "protocol/ControlFrame.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonArray>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace {
 
@@ -43,30 +39,6 @@ QJsonArray jsonNumbers(const QList<int> &numbers)
 int printerAddress(int printer)
 {
     return ControlFrame::printerAddress(printer - 1);
-}
-
-// All of stdin, up to the size a file may have. A pipe hands its bytes over
-// in pieces; only an empty read is its end.
-std::optional<QByteArray> readStdin()
-{
-    QFile input;
-    QByteArray bytes;
-    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return bytes;
-    while (bytes.size() <= TextFileLoader::maximumSize) {
-        const QByteArray piece = input.read(TextFileLoader::maximumSize + 1 - bytes.size());
-        if (piece.isEmpty())
-            return bytes;
-        bytes += piece;
-    }
-    return std::nullopt;
-}
-
-// Typed text: a line break is what Enter gives in the editor, CR LF.
-QString typedText(QString text)
-{
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
 } // namespace
@@ -247,40 +219,11 @@ int KitCommands::done()
     return Success;
 }
 
-std::optional<QString> KitCommands::sendText()
-{
-    if (!m_request.file.isEmpty()) {
-        const TextFileLoader::Result loaded = TextFileLoader::load(m_request.file);
-        if (!loaded.ok()) {
-            m_channels.diagnostic(loaded.error);
-            return std::nullopt;
-        }
-        return TextFileLoader::printTestText(loaded.text);
-    }
-    if (m_request.text != QLatin1String("-"))
-        return typedText(m_request.text);
-    const std::optional<QByteArray> bytes = readStdin();
-    if (!bytes) {
-        m_channels.diagnostic(
-            QStringLiteral("stdin: more than %1 KB of print data").arg(TextFileLoader::maximumSize / 1024));
-        return std::nullopt;
-    }
-    const TextFileLoader::Result decoded = TextFileLoader::decode(*bytes);
-    if (!decoded.ok()) {
-        m_channels.diagnostic(decoded.error + QStringLiteral("stdin"));
-        return std::nullopt;
-    }
-    return typedText(decoded.text);
-}
-
 int KitCommands::send()
 {
-    const std::optional<QString> text = sendText();
-    if (!text)
-        return UsageError;
     m_session.parser().DataMode = m_request.notation;
     PrintTestSender sender(m_session.transmitter(), m_session.parser(), m_channels);
-    const std::optional<QString> prepared = sender.prepare(*text);
+    const std::optional<QString> prepared = sender.prepare(m_printData);
     if (!prepared)
         return UsageError;
     int ticked = 0;

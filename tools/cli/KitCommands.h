@@ -23,6 +23,9 @@ public:
     KitCommands(KitSession &session, CliChannels &channels, ResultWriter &results, SendProgress &progress,
         const CliRequest &request, QObject *parent = nullptr);
 
+    // send: the print data (PrintDataReader).
+    void setPrintData(const QString &text) { m_printData = text; }
+
     int run();
 
     // Ctrl+C or a termination signal: a send stops as "停止发送" stops it,
@@ -42,7 +45,6 @@ private:
     int send();
     int monitor();
 
-    std::optional<QString> sendText();
     // The exit code for what went wrong during the command, or 0.
     int failure();
 
@@ -51,5 +53,6 @@ private:
     ResultWriter &m_results;
     SendProgress &m_progress;
     const CliRequest &m_request;
+    QString m_printData;
     bool m_interrupted = false;
 };

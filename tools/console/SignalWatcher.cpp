@@ -42,8 +42,12 @@ public:
     {
         Q_ASSERT(writeEnd < 0);
         int ends[2];
-        if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        if (::pipe(ends) != 0)
             return;
+        for (int end : ends) {
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
+            ::fcntl(end, F_SETFL, O_NONBLOCK);
+        }
         m_readEnd = ends[0];
         writeEnd = ends[1];
         m_notifier = std::make_unique<QSocketNotifier>(m_readEnd, QSocketNotifier::Read);
