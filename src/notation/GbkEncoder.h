@@ -18,7 +18,9 @@
 // Asking it one character at a time and turning "nothing" into "?" fixes
 // both without a list of such characters. Each BMP character's bytes are
 // asked once and remembered, since one converter call costs microseconds and
-// texts run to megabytes. Like everything here it is used from one thread.
+// texts run to megabytes; ASCII, which the code page keeps as it is, and
+// remembered characters are written straight into the output. Like
+// everything here it is used from one thread.
 class GbkEncoder
 {
 public:
@@ -28,11 +30,14 @@ private:
     GbkEncoder();
     static GbkEncoder &instance();
 
+    // Encodes the character that starts rest through the converter and
+    // returns how many UTF-16 units it took.
+    qsizetype appendAsked(QStringView rest, QByteArray &bytes);
     void appendCharacter(QStringView character, QByteArray &bytes);
-    void appendBmp(char16_t c, QByteArray &bytes);
+    void remember(char16_t c, QByteArrayView encoded);
 
-    // m_known: 0 = not asked yet; else Known, the byte count in bits 16-17
-    // and the bytes in bits 0-15.
+    // m_known: 0 = not asked yet (and always for surrogates); else Known, the
+    // byte count in bits 16-17 and the bytes in bits 0-15.
     static constexpr quint32 Known = 1u << 24;
 
     QStringEncoder m_encoder;
