@@ -1,5 +1,6 @@
 #include "serial/CommPort.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QSignalBlocker>
 
@@ -686,7 +687,13 @@ int CommPort::setDevicePath(const QString &path)
         return PortAlreadyOpen;
     if (path.isEmpty())
         return InvalidPortNumber;
+#ifdef Q_OS_UNIX
+    // A relative path names a file from the working directory, as in a
+    // shell; QSerialPort would look for it under /dev.
+    d->m_devicePath = QFileInfo(path).absoluteFilePath();
+#else
     d->m_devicePath = path;
+#endif
     return NoError;
 }
 

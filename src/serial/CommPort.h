@@ -109,8 +109,9 @@ public:
     int portNumber() const;
     // Also drops a path set with setDevicePath().
     [[nodiscard]] int setPortNumber(int number);
-    // Opens path as it is, for a program given a device rather than a port
-    // number; the port number keeps its value but no longer decides.
+    // Opens path as it is (on Unix, a relative path from the working
+    // directory), for a program given a device rather than a port number;
+    // the port number keeps its value but no longer decides.
     [[nodiscard]] int setDevicePath(const QString &path);
 
     // "baud,parity,databits,stopbits", e.g. "38400,N,8,1". Parity N E O M S,

@@ -10,6 +10,7 @@
 #include "serial/CommPort.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -148,7 +149,7 @@ void tst_Cli::startSimulator(const QStringList &extra)
         m_simulator->terminate();
         m_simulator->waitForFinished();
     }
-    m_link = m_dir->filePath(QStringLiteral("com3"));
+    m_link = m_dir->filePath(QStringLiteral("hostlink"));
     m_log.clear();
     m_simulator = std::make_unique<QProcess>();
     m_simulator->start(QStringLiteral(VELTRIN_HOSTSIM_PATH),
@@ -163,8 +164,10 @@ void tst_Cli::startSimulator(const QStringList &extra)
 
 Run tst_Cli::cli(const QStringList &arguments, const QByteArray &input)
 {
+    // The port as a script names it: a bare path from where the script runs.
     QProcess process;
-    startCli(process, m_link, arguments);
+    process.setWorkingDirectory(m_dir->path());
+    startCli(process, QFileInfo(m_link).fileName(), arguments);
     process.write(input);
     process.closeWriteChannel();
     return finish(process);

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void portNumberRules();
     void devicePathFollowsTheEnvironment();
     void devicePathGivenDirectly();
+    void relativeDevicePathFromTheWorkingDirectory();
 
     void openFailures_data();
     void openFailures();
@@ -271,6 +272,24 @@ void tst_CommPort::devicePathGivenDirectly()
     QCOMPARE(port.devicePath(), QStringLiteral("/nonexistent/ttyX"));
     QCOMPARE(port.setPortOpen(true), int(CommPort::InvalidPortNumber));
     qunsetenv("VELTRIN_COM4");
+}
+
+void tst_CommPort::relativeDevicePathFromTheWorkingDirectory()
+{
+    PtyPair pty;
+    QTemporaryDir dir;
+    QVERIFY(pty.isValid() && dir.isValid());
+    QVERIFY(QFile::link(pty.slavePath(), dir.filePath(QStringLiteral("hostlink"))));
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    CommPort port;
+    const int set = port.setDevicePath(QStringLiteral("hostlink"));
+    QVERIFY(QDir::setCurrent(before));
+    QCOMPARE(set, 0);
+    QCOMPARE(port.devicePath(), dir.filePath(QStringLiteral("hostlink")));
+    QCOMPARE(port.setPortOpen(true), 0);
+    QCOMPARE(port.output("A"), 0);
+    QCOMPARE(pty.readMasterExactly(1), QByteArray("A"));
 }
 
 void tst_CommPort::openFailures_data()
