@@ -13,7 +13,10 @@ FrmMsg::FrmMsg(QWidget *owner)
     QFont font = m_ui->lblmsg->font();
     font.setPointSizeF(9.75);
     m_ui->lblmsg->setFont(font);
-    setFixedSize(size());
+    m_designSize = size();
+    m_designLabelHeight = m_ui->lblmsg->height();
+    m_designButtonPosition = m_ui->Command1->pos();
+    setFixedSize(m_designSize);
     connect(m_ui->Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -22,6 +25,16 @@ FrmMsg::~FrmMsg() = default;
 void FrmMsg::setMessage(const QString &message)
 {
     m_ui->lblmsg->setText(message);
+    fitMessage();
+}
+
+void FrmMsg::fitMessage()
+{
+    QLabel &label = *m_ui->lblmsg;
+    const int extra = qMax(0, label.heightForWidth(label.width()) - m_designLabelHeight);
+    label.resize(label.width(), m_designLabelHeight + extra);
+    m_ui->Command1->move(m_designButtonPosition + QPoint(0, extra));
+    setFixedSize(m_designSize + QSize(0, extra));
 }
 
 QString FrmMsg::message() const

@@ -342,6 +342,11 @@ void tst_FormTexts::informationTip_data()
     for (int number : { 380, 383, 394, 8000, 8001, 8002, 8003, 8004, 8005, 8006, 8007, 8008, 8009, 8010, 8011,
              8012, 8013, 8014, 8015, 8016, 8018, 8019, 8020, 8021, 9999 })
         QTest::addRow("error %d", number) << commErrorMessage(number);
+    // The window grows for a message with its cause under it.
+    QTest::newRow("device gone, with its cause") << commErrorMessage(8020) + u'\n' + deviceLostCause();
+    for (int handshaking : { 1, 2, 3 })
+        QTest::addRow("handshake %d stalled, with its cause", handshaking)
+            << commErrorMessage(8019) + u'\n' + handshakeStallCause(handshaking);
 }
 
 void tst_FormTexts::informationTip()
@@ -353,6 +358,10 @@ void tst_FormTexts::informationTip()
     QVERIFY(QTest::qWaitForWindowExposed(&tip));
     const QList<Misfit> misfits = misfitsIn(&tip);
     QVERIFY2(misfits.isEmpty(), qPrintable(describe(misfits)));
+    const QRect label = tip.findChild<QLabel *>(QStringLiteral("lblmsg"))->geometry();
+    const QRect button = tip.findChild<QPushButton *>(QStringLiteral("Command1"))->geometry();
+    QVERIFY(label.bottom() <= button.top());
+    QVERIFY(tip.rect().contains(button));
 }
 
 QTEST_MAIN(tst_FormTexts)
