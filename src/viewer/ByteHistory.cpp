@@ -90,23 +90,23 @@ qsizetype ByteHistory::allocatedBytes() const
     return m_bytes.capacity() + qsizetype(m_checkpoints.capacity() * sizeof(Checkpoint));
 }
 
+ByteHistory::TokenPosition ByteHistory::tokenAt(bool hex, qsizetype position) const
+{
+    if (hex)
+        return { position / 3, position % 3 };
+    const auto after = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), position,
+        [](qsizetype at, const Checkpoint &point) { return at < point.ten; });
+    const qsizetype block = std::max<qsizetype>(0, after - m_checkpoints.begin() - 1);
+    qsizetype byte = block * Stride;
+    qsizetype start = m_checkpoints.empty() ? 0 : m_checkpoints[size_t(block)].ten;
+    while (byte < m_bytes.size() && start + tenLength(uchar(m_bytes[byte])) <= position)
+        start += tenLength(uchar(m_bytes[byte++]));
+    return { byte, position - start };
+}
+
 void ByteHistory::renderTokens(bool hex, qsizetype from, qsizetype count, QString &out) const
 {
-    qsizetype byte = 0;
-    qsizetype skip = 0;
-    if (hex) {
-        byte = from / 3;
-        skip = from % 3;
-    } else {
-        const auto after = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), from,
-            [](qsizetype position, const Checkpoint &point) { return position < point.ten; });
-        const qsizetype block = std::max<qsizetype>(0, after - m_checkpoints.begin() - 1);
-        byte = block * Stride;
-        qsizetype position = m_checkpoints.empty() ? 0 : m_checkpoints[size_t(block)].ten;
-        while (byte < m_bytes.size() && position + tenLength(uchar(m_bytes[byte])) <= from)
-            position += tenLength(uchar(m_bytes[byte++]));
-        skip = from - position;
-    }
+    const auto [byte, skip] = tokenAt(hex, from);
     // Whole tokens from the first byte on, enough for the count at the
     // shortest token length; then what lies outside the stretch is cut off.
     const qsizetype shortest = hex ? 3 : 2;
@@ -130,25 +130,31 @@ void ByteHistory::renderTxt(qsizetype from, qsizetype count, QString &out) const
         index = block * Stride - (point.lead ? 1 : 0);
         position = point.txt;
     }
-    out.reserve(out.size() + count);
+    // Written in place: appending a character at a time costs more than
+    // reading it.
+    const qsizetype start = out.size();
+    out.resize(start + count);
+    char16_t *written = reinterpret_cast<char16_t *>(out.data()) + start;
+    char16_t *const first = written;
     const qsizetype end = from + count;
     const qsizetype size = m_bytes.size();
+    const char *bytes = m_bytes.constData();
     while (position < end && index < size) {
-        const uchar byte = uchar(m_bytes[index]);
-        QChar chars[2] = { GbkCodec::singleByteChar(byte), QChar() };
+        const uchar byte = uchar(bytes[index++]);
+        char16_t chars[2] = { GbkCodec::singleByteChar(byte).unicode(), 0 };
         int n = 1;
-        ++index;
         if (byte >= firstLeadByte && index < size) {
-            const uchar trail = uchar(m_bytes[index++]);
+            const uchar trail = uchar(bytes[index++]);
             const QChar pair = GbkCodec::pairChar(byte, trail);
             if (pair.isNull())
-                chars[n++] = GbkCodec::singleByteChar(trail);
+                chars[n++] = GbkCodec::singleByteChar(trail).unicode();
             else
-                chars[0] = pair;
+                chars[0] = pair.unicode();
         }
-        for (int i = 0; i < n; ++i, ++position) {
-            if (position >= from && position < end)
-                out.append(chars[i]);
+        for (int i = 0; i < n && position < end; ++i, ++position) {
+            if (position >= from)
+                *written++ = chars[i];
         }
     }
+    out.truncate(start + (written - first));
 }

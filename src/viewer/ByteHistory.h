@@ -39,6 +39,14 @@ public:
     // Appends characters [from, from + count) of the text in a notation.
     void render(ViewerNotation form, qsizetype from, qsizetype count, QString &out) const;
 
+    // The token holding a position of the Ten or Hex text: its byte, and how
+    // many of its characters lie before the position.
+    struct TokenPosition {
+        qsizetype byte;
+        qsizetype skip;
+    };
+    TokenPosition tokenAt(bool hex, qsizetype position) const;
+
     qsizetype allocatedBytes() const;
 
     static constexpr qsizetype Stride = 1024;

@@ -15,17 +15,6 @@ GbkCodec::GbkCodec()
     }
 }
 
-GbkCodec &GbkCodec::instance()
-{
-    static GbkCodec codec;
-    return codec;
-}
-
-QChar GbkCodec::singleByteChar(uchar byte)
-{
-    return instance().single(byte);
-}
-
 void GbkCodec::appendPair(QString &text, uchar lead, uchar trail)
 {
     GbkCodec &codec = instance();
@@ -36,12 +25,6 @@ void GbkCodec::appendPair(QString &text, uchar lead, uchar trail)
     }
     text.append(codec.single(lead));
     text.append(codec.single(trail));
-}
-
-QChar GbkCodec::pairChar(uchar lead, uchar trail)
-{
-    const QChar ch = instance().pair(lead, trail);
-    return ch.unicode() == NoPair ? QChar() : ch;
 }
 
 QByteArray GbkCodec::encode(QStringView text)
@@ -60,20 +43,13 @@ QByteArray GbkCodec::encode(QStringView text)
     return bytes;
 }
 
-QChar GbkCodec::single(uchar byte)
+char16_t GbkCodec::decodePair(uchar lead, uchar trail)
 {
-    return QChar(m_singles[byte]);
-}
-
-QChar GbkCodec::pair(uchar lead, uchar trail)
-{
+    const char raw[2] = { char(lead), char(trail) };
+    const QString decoded = m_decoder.decode(QByteArrayView(raw, 2));
     char16_t &known = m_pairs[lead << 8 | trail];
-    if (known == 0) {
-        const char raw[2] = { char(lead), char(trail) };
-        const QString decoded = m_decoder.decode(QByteArrayView(raw, 2));
-        known = roundTrips(decoded, QByteArrayView(raw, 2)) ? decoded.at(0).unicode() : NoPair;
-    }
-    return QChar(known);
+    known = roundTrips(decoded, QByteArrayView(raw, 2)) ? decoded.at(0).unicode() : NoPair;
+    return known;
 }
 
 // Only a character that the encoder turns back into exactly these bytes may

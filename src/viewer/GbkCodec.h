@@ -20,13 +20,17 @@ class GbkCodec
 {
 public:
     // The character for a byte that stands alone.
-    static QChar singleByteChar(uchar byte);
+    static QChar singleByteChar(uchar byte) { return instance().single(byte); }
     // The two-byte character lead x 256 + trail, or both bytes as single-byte
     // characters when the pair is no character of the code page.
     static void appendPair(QString &text, uchar lead, uchar trail);
     // The two-byte character lead x 256 + trail, or a null character when the
     // pair is no character of the code page.
-    static QChar pairChar(uchar lead, uchar trail);
+    static QChar pairChar(uchar lead, uchar trail)
+    {
+        const QChar ch = instance().pair(lead, trail);
+        return ch.unicode() == NoPair ? QChar() : ch;
+    }
     // The bytes of text in code page 936, as the send notation encodes them
     // (every character outside the code page one "?"), lone-byte characters
     // their byte.
@@ -36,10 +40,21 @@ public:
 
 private:
     GbkCodec();
-    static GbkCodec &instance();
+    // Inline, as the text of megabytes is read through it a character at a
+    // time.
+    static GbkCodec &instance()
+    {
+        static GbkCodec codec;
+        return codec;
+    }
 
-    QChar single(uchar byte);
-    QChar pair(uchar lead, uchar trail);
+    QChar single(uchar byte) const { return QChar(m_singles[byte]); }
+    QChar pair(uchar lead, uchar trail)
+    {
+        const char16_t known = m_pairs[lead << 8 | trail];
+        return QChar(known != 0 ? known : decodePair(lead, trail));
+    }
+    char16_t decodePair(uchar lead, uchar trail);
     bool roundTrips(QStringView text, QByteArrayView bytes);
 
     static constexpr char16_t LoneByteBase = 0xF700;

@@ -56,6 +56,20 @@ void ReceivedText::render(qsizetype from, qsizetype count, QString &out) const
     m_tail.render(ViewerNotation::Ten, from - head, count, out);
 }
 
+qsizetype ReceivedText::tokensStart() const
+{
+    return m_notation == ViewerNotation::Txt ? m_bytes.length(ViewerNotation::Txt) : 0;
+}
+
+ReceivedText::Tokens ReceivedText::tokensFrom(qsizetype position) const
+{
+    Q_ASSERT(position >= tokensStart());
+    const bool hex = m_notation == ViewerNotation::Hex;
+    const ByteHistory &history = m_notation == ViewerNotation::Txt ? m_tail : m_bytes;
+    const auto [byte, skip] = history.tokenAt(hex, position - tokensStart());
+    return { QByteArrayView(history.bytes()).sliced(byte), hex, skip };
+}
+
 QString ReceivedText::mid(qsizetype from, qsizetype count) const
 {
     QString out;

@@ -37,6 +37,19 @@ public:
     QString mid(qsizetype from, qsizetype count) const;
     QString text() const { return mid(0, length()); }
 
+    // Where the text is one token per byte up to its end: from the start in
+    // Ten and Hex, after the characters in Txt.
+    qsizetype tokensStart() const;
+    // The tokens from a position at or after tokensStart(): the bytes from
+    // the one whose token holds the position on, their form, and how many
+    // characters of the first token lie before the position.
+    struct Tokens {
+        QByteArrayView bytes;
+        bool hex;
+        qsizetype skip;
+    };
+    Tokens tokensFrom(qsizetype position) const;
+
     // The bytes the text stands for: those behind the tokens or characters,
     // then in Txt those that arrived since.
     QByteArray bytes() const;

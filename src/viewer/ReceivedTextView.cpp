@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -158,13 +159,18 @@ qsizetype ReceivedTextView::allocatedBytes() const
     return m_text.allocatedBytes() + m_rows.allocatedBytes();
 }
 
-void ReceivedTextView::paintEvent(QPaintEvent *)
+// Only the rows in the region to paint are drawn (the busy indicator above
+// the text repaints a corner many times a second), and a row either side of
+// it for glyphs taller than a row.
+void ReceivedTextView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
-    const int height = viewport()->height();
-    qsizetype row = verticalScrollBar()->value();
-    for (int y = 0; row < m_rows.rowCount() && y < height; ++row, y += lineHeight())
-        drawRow(painter, row, y);
+    const QRect region = event->rect();
+    const int first = std::max(0, region.top() / lineHeight() - 1);
+    const int last = std::min(viewport()->height(), region.bottom() + 1) / lineHeight() + 1;
+    qsizetype row = verticalScrollBar()->value() + first;
+    for (int shown = first; row < m_rows.rowCount() && shown <= last; ++row, ++shown)
+        drawRow(painter, row, shown * lineHeight());
 }
 
 void ReceivedTextView::resizeEvent(QResizeEvent *)

@@ -1,7 +1,7 @@
 #include "viewer/WrappedRows.h"
 
 #include "viewer/GbkCodec.h"
-#include "viewer/ReceivedText.h"
+#include "viewer/NotationConverter.h"
 
 #include <QString>
 
@@ -9,13 +9,15 @@
 
 namespace {
 
-constexpr qint32 unmeasured = -1;
+// Measuring a character the first time takes tens of microseconds, so the
+// deadline is looked at every few characters or tokens.
+constexpr qsizetype checkEvery = 64;
 
 } // namespace
 
 WrappedRows::WrappedRows(const QFont &font)
     : m_metrics(font)
-    , m_advances(0x10000, unmeasured)
+    , m_advances(0x10000, Unmeasured)
 {
     clear();
 }
@@ -23,7 +25,9 @@ WrappedRows::WrappedRows(const QFont &font)
 void WrappedRows::setFont(const QFont &font)
 {
     m_metrics = QFontMetricsF(font);
-    std::fill(m_advances.begin(), m_advances.end(), unmeasured);
+    std::fill(m_advances.begin(), m_advances.end(), Unmeasured);
+    for (std::vector<TokenShape> &shapes : m_tokenShapes)
+        shapes.clear();
     clear();
 }
 
@@ -47,25 +51,79 @@ void WrappedRows::clear()
 
 bool WrappedRows::extend(const ReceivedText &text, QDeadlineTimer deadline)
 {
+    const qint64 available = qint64(m_width) * 64;
+    const qsizetype tokensStart = text.tokensStart();
+    if (m_laidOut < tokensStart && !placeCharacters(text, tokensStart, available, deadline))
+        return false;
+    return m_laidOut == text.length() || placeTokens(text.tokensFrom(m_laidOut), available, deadline);
+}
+
+// True when the layout has got to end.
+bool WrappedRows::placeCharacters(
+    const ReceivedText &text, qsizetype end, qint64 available, QDeadlineTimer deadline)
+{
     // The text is produced a piece at a time.
     constexpr qsizetype pieceSize = 4096;
-    // Measuring a character the first time takes tens of microseconds, so
-    // the deadline is looked at every few characters.
-    constexpr qsizetype checkEvery = 64;
-    const qint64 available = qint64(m_width) * 64;
-    const qsizetype size = text.length();
-    while (m_laidOut < size) {
-        const qsizetype count = std::min(pieceSize, size - m_laidOut);
+    while (m_laidOut < end) {
+        const qsizetype count = std::min(pieceSize, end - m_laidOut);
         m_piece.clear();
         text.render(m_laidOut, count, m_piece);
         for (qsizetype i = 0; i < count; ++i) {
             place(m_piece[i], m_laidOut, available);
             ++m_laidOut;
             if (i % checkEvery == checkEvery - 1 && deadline.hasExpired())
-                return m_laidOut == size;
+                return m_laidOut == end;
         }
     }
     return true;
+}
+
+// A token whose digits fit in the row is placed whole: placed a character at
+// a time, none of them would break the row either, since advances are never
+// negative. Only the token at a row's end goes a character at a time. True
+// when the layout has got to the last token's end.
+bool WrappedRows::placeTokens(const ReceivedText::Tokens &tokens, qint64 available, QDeadlineTimer deadline)
+{
+    const std::vector<TokenShape> &shapes = tokenShapes(tokens.hex);
+    const qint64 blank = advance(u' ');
+    qsizetype skip = tokens.skip;
+    for (qsizetype i = 0; i < tokens.bytes.size(); ++i) {
+        const TokenShape &shape = shapes[uchar(tokens.bytes[i])];
+        if (skip == 0 && m_rowAdvance + shape.advance <= available) {
+            m_laidOut += shape.digits + 1;
+            m_rowAdvance += shape.advance + blank;
+            m_breakAfter = m_laidOut;
+            m_advanceAtBreak = m_rowAdvance;
+            m_previous = u' ';
+        } else {
+            m_piece.clear();
+            NotationConverter::appendTokens(m_piece, tokens.bytes.sliced(i, 1), tokens.hex);
+            for (qsizetype c = skip; c < m_piece.size(); ++c)
+                place(m_piece[c], m_laidOut++, available);
+            skip = 0;
+        }
+        if (i % checkEvery == checkEvery - 1 && i + 1 < tokens.bytes.size() && deadline.hasExpired())
+            return false;
+    }
+    return true;
+}
+
+const std::vector<WrappedRows::TokenShape> &WrappedRows::tokenShapes(bool hex)
+{
+    std::vector<TokenShape> &shapes = m_tokenShapes[hex ? 1 : 0];
+    if (!shapes.empty())
+        return shapes;
+    QString token;
+    for (int byte = 0; byte < 256; ++byte) {
+        token.clear();
+        const char value = char(byte);
+        NotationConverter::appendTokens(token, QByteArrayView(&value, 1), hex);
+        TokenShape shape { token.size() - 1, 0 };
+        for (qsizetype i = 0; i < shape.digits; ++i)
+            shape.advance += advance(token[i]);
+        shapes.push_back(shape);
+    }
+    return shapes;
 }
 
 void WrappedRows::place(QChar ch, qsizetype pos, qint64 available)
@@ -107,15 +165,13 @@ qsizetype WrappedRows::rowOf(qsizetype position) const
     return m_starts.rowOf(position);
 }
 
-qint32 WrappedRows::advance(QChar ch)
+qint32 WrappedRows::measure(QChar ch)
 {
+    const QChar shown = shownAs(ch);
+    // Measured as a string so that characters the font lacks are measured in
+    // the fallback font they are drawn with (CJK is about twice as wide).
     qint32 &known = m_advances[ch.unicode()];
-    if (known == unmeasured) {
-        const QChar shown = shownAs(ch);
-        // Measured as a string so that characters the font lacks are measured
-        // in the fallback font they are drawn with (CJK is about twice as wide).
-        known = shown.isNull() ? 0 : qRound(m_metrics.horizontalAdvance(QString(shown)) * 64);
-    }
+    known = shown.isNull() ? 0 : qRound(m_metrics.horizontalAdvance(QString(shown)) * 64);
     return known;
 }
 
@@ -135,6 +191,7 @@ QChar WrappedRows::shownAs(QChar ch)
 qsizetype WrappedRows::allocatedBytes() const
 {
     return m_starts.allocatedBytes() + qsizetype(m_advances.capacity() * sizeof(qint32))
+        + qsizetype((m_tokenShapes[0].capacity() + m_tokenShapes[1].capacity()) * sizeof(TokenShape))
         + m_piece.capacity() * qsizetype(sizeof(QChar));
 }
 

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include "viewer/ReceivedText.h"
 #include "viewer/RowStarts.h"
 
 #include <vector>
@@ -17,8 +18,8 @@
 // a new width or font lays the whole text out again, a slice at a time when
 // it is long.
 //
-// Advances are kept in 1/64 pixel so that sums are exact.
-class ReceivedText;
+// Advances are kept in 1/64 pixel so that sums are exact. Tokens, one per
+// byte, are placed a whole token at a time where they fit in the row.
 
 class WrappedRows
 {
@@ -43,7 +44,11 @@ public:
     qsizetype rowOf(qsizetype position) const;
 
     // The advance of ch as drawn, in 1/64 pixel.
-    qint32 advance(QChar ch);
+    qint32 advance(QChar ch)
+    {
+        const qint32 known = m_advances[ch.unicode()];
+        return known != Unmeasured ? known : measure(ch);
+    }
     // What the view draws for ch; a null character for the line breaks,
     // which are not drawn.
     static QChar shownAs(QChar ch);
@@ -52,11 +57,25 @@ public:
     qsizetype allocatedBytes() const;
 
 private:
+    // A token's characters before its blank, and their advance.
+    struct TokenShape {
+        qsizetype digits;
+        qint64 advance;
+    };
+
+    bool placeCharacters(const ReceivedText &text, qsizetype end, qint64 available, QDeadlineTimer deadline);
+    bool placeTokens(const ReceivedText::Tokens &tokens, qint64 available, QDeadlineTimer deadline);
+    const std::vector<TokenShape> &tokenShapes(bool hex);
     void place(QChar ch, qsizetype pos, qint64 available);
+    qint32 measure(QChar ch);
     void startRow(qsizetype position);
+
+    static constexpr qint32 Unmeasured = -1;
 
     QFontMetricsF m_metrics;
     std::vector<qint32> m_advances;
+    // Per byte value, for Ten and for Hex tokens; made on first use.
+    std::vector<TokenShape> m_tokenShapes[2];
     int m_width = 0;
     RowStarts m_starts;
     qsizetype m_laidOut = 0;

@@ -1,3 +1,4 @@
+#include "viewer/GbkCodec.h"
 #include "viewer/ReceivedTextView.h"
 
 #include <QScrollBar>
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void runsWithoutBlanksBreakAnywhere();
     void wideCharactersTakeTheirWidth();
     void lineBreaksEndRows();
+    void tokensBreakLikeTheirCharacters_data();
+    void tokensBreakLikeTheirCharacters();
     void followsTheEndOnlyWhenAtTheEnd();
 
 private:
@@ -166,6 +169,43 @@ void tst_ReceivedTextView::lineBreaksEndRows()
 {
     showAsText("ab\r\ncd\ref\ngh");
     QCOMPARE(rows(), (QList<qsizetype> { 0, 4, 7, 10 }));
+}
+
+void tst_ReceivedTextView::tokensBreakLikeTheirCharacters_data()
+{
+    QTest::addColumn<ViewerNotation>("notation");
+    QTest::addColumn<int>("width");
+    // The narrowest rows are shorter than a token.
+    for (int width : { 321, 97, 41 }) {
+        QTest::addRow("Hex, %d px", width) << ViewerNotation::Hex << width;
+        QTest::addRow("Ten, %d px", width) << ViewerNotation::Ten << width;
+        QTest::addRow("Txt then tokens, %d px", width) << ViewerNotation::Txt << width;
+    }
+}
+
+// Tokens are placed a whole token at a time where they fit; the same
+// characters as a Txt text are placed one at a time. The rows must not tell
+// the two apart.
+void tst_ReceivedTextView::tokensBreakLikeTheirCharacters()
+{
+    QFETCH(ViewerNotation, notation);
+    QFETCH(int, width);
+    QByteArray bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes.append(char(i * 7));
+    m_view->resize(width, 153);
+    if (notation == ViewerNotation::Txt) {
+        showAsText("\xD6\xD0 a\r"); // the tokens of later bytes follow a carriage return
+    } else {
+        m_view->clear();
+        m_view->convert(notation);
+    }
+    append(bytes, 100);
+    const QList<qsizetype> tokenRows = rows();
+    const QString text = m_view->text();
+    showAsText(GbkCodec::encode(text));
+    QCOMPARE(m_view->text(), text);
+    QCOMPARE(rows(), tokenRows);
 }
 
 void tst_ReceivedTextView::followsTheEndOnlyWhenAtTheEnd()
