@@ -3,6 +3,7 @@
 #include "interfaces/ReceiveViewer.h"
 #include "protocol/ControlFrame.h"
 #include "protocol/FrmSetting.h"
+#include "protocol/ModuleAnswer.h"
 #include "protocol/ModuleExchange.h"
 #include "serial/PortSettings.h"
 #include "serial/Transmitter.h"
@@ -200,14 +201,11 @@ void FrmWirelessShow::CmdWLsend_Click()
     const int baudIndex = m_ui->WLCombo4->currentIndex();
 
     // The module answers at its old speed; the PC's port follows after that.
-    const bool done = m_exchange.ask(frame).value_or(0) != 0;
+    const bool done = ModuleAnswer::isYes(m_exchange.ask(frame));
     if (portFollows)
         m_portSettings.SelectBaudRate(baudIndex);
 
-    if (done)
-        showResult(m_ui->WLLabel1, QStringLiteral("提示:设置成功"), blue);
-    else
-        showResult(m_ui->WLLabel1, QStringLiteral("提示:设置失败"), red);
+    showResult(m_ui->WLLabel1, ModuleAnswer::configurationText(done), done ? blue : red);
     m_ui->CmdWLsend->setEnabled(true);
 }
 
@@ -217,12 +215,9 @@ void FrmWirelessShow::CmdStatus_Click()
     // The entry index is the value sent: entry i is printer address 2^i.
     const int address = ControlFrame::printerAddress(m_ui->WLCombo120->currentIndex());
     const bool online
-        = m_exchange.ask(ControlFrame::text(ControlFrame::SlaveStatus, { address })).value_or(0) != 0;
+        = ModuleAnswer::isYes(m_exchange.ask(ControlFrame::text(ControlFrame::SlaveStatus, { address })));
 
-    if (online)
-        showResult(m_ui->WLlblstatus, QStringLiteral("提示:所检测的打印机在线！"), blue);
-    else
-        showResult(m_ui->WLlblstatus, QStringLiteral("提示:所检测的打印机不在线！"), red);
+    showResult(m_ui->WLlblstatus, ModuleAnswer::statusText(online), online ? blue : red);
     m_ui->CmdStatus->setEnabled(true);
 }
 

@@ -14,16 +14,6 @@
 
 namespace {
 
-QString sendDoneText()
-{
-    return QStringLiteral("数据发送完成");
-}
-
-QString sendFailedText()
-{
-    return QStringLiteral("数据发送失败");
-}
-
 // A piece of a decimal byte list: digits only (leading zeros allowed), 0-255.
 bool toByte(QStringView piece, char *byte)
 {
@@ -85,9 +75,14 @@ void Transmitter::SendByteArray(qint32 count, const QByteArray &bytes)
     reportOutcome(TransmitBytes(count, bytes));
 }
 
+QString Transmitter::outcomeText(bool completed)
+{
+    return completed ? QStringLiteral("数据发送完成") : QStringLiteral("数据发送失败");
+}
+
 void Transmitter::reportOutcome(bool completed)
 {
-    m_channels.ShowStatusText(completed ? sendDoneText() : sendFailedText());
+    m_channels.ShowStatusText(outcomeText(completed));
     Q_EMIT sendEnded(completed);
 }
 

@@ -35,6 +35,10 @@ public:
     // convert sends nothing and reports "数据发送失败".
     void SendDecimalList(const QString &text);
 
+    // "数据发送完成" or "数据发送失败", as the status line shows a
+    // transmission's outcome.
+    static QString outcomeText(bool completed);
+
     // Waits at least ms milliseconds while the event queue keeps running;
     // events are pumped at least once.
     void DelayMs(double ms);

@@ -9,19 +9,14 @@
 #include "SendProgress.h"
 #include "printtest/PrintTestSender.h"
 #include "protocol/ControlFrame.h"
+#include "protocol/ModuleAnswer.h"
+#include "serial/Transmitter.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QTimer>
 
 namespace {
-
-const QString online = QStringLiteral("提示:所检测的打印机在线！");
-const QString offline = QStringLiteral("提示:所检测的打印机不在线！");
-const QString setDone = QStringLiteral("提示:设置成功");
-const QString setFailed = QStringLiteral("提示:设置失败");
-const QString sendDone = QStringLiteral("数据发送完成");
-const QString sendFailed = QStringLiteral("数据发送失败");
 
 QJsonValue replyValue(std::optional<quint8> reply)
 {
@@ -106,7 +101,7 @@ int KitCommands::failure()
     if (m_interrupted || m_session.failed()) {
         // The transmission's outcome, as the status line would show it.
         if (m_session.sendFailed())
-            m_channels.diagnostic(sendFailed);
+            m_channels.diagnostic(Transmitter::outcomeText(false));
         return m_interrupted ? Interrupted : PortError;
     }
     return m_channels.inputRefused() ? UsageError : Success;
@@ -119,11 +114,12 @@ int KitCommands::status()
         ControlFrame::text(ControlFrame::SlaveStatus, { printerAddress(printer) }));
     if (const int code = failure())
         return code;
-    const bool isOnline = reply.value_or(0) != 0;
-    m_results.result(isOnline ? online : offline,
+    const bool isOnline = ModuleAnswer::isYes(reply);
+    const QString text = ModuleAnswer::statusText(isOnline);
+    m_results.result(text,
         { { QStringLiteral("command"), m_request.command }, { QStringLiteral("printer"), printer },
             { QStringLiteral("online"), isOnline }, { QStringLiteral("reply"), replyValue(reply) },
-            { QStringLiteral("result"), isOnline ? online : offline } });
+            { QStringLiteral("result"), text } });
     return isOnline ? Success : NegativeAnswer;
 }
 
@@ -146,17 +142,22 @@ int KitCommands::hostChannel()
     return reply ? Success : NegativeAnswer;
 }
 
-int KitCommands::configure(const QString &frameText, QJsonObject json)
+int KitCommands::configure(const QString &frameText, const QJsonObject &json)
 {
-    const std::optional<quint8> reply = m_session.exchange().ask(frameText);
+    return configurationResult(m_session.exchange().ask(frameText), json);
+}
+
+int KitCommands::configurationResult(std::optional<quint8> reply, QJsonObject json)
+{
     if (const int code = failure())
         return code;
-    const bool isDone = reply.value_or(0) != 0;
+    const bool isDone = ModuleAnswer::isYes(reply);
+    const QString text = ModuleAnswer::configurationText(isDone);
     json.insert(QStringLiteral("command"), m_request.command);
     json.insert(QStringLiteral("done"), isDone);
     json.insert(QStringLiteral("reply"), replyValue(reply));
-    json.insert(QStringLiteral("result"), isDone ? setDone : setFailed);
-    m_results.result(isDone ? setDone : setFailed, json);
+    json.insert(QStringLiteral("result"), text);
+    m_results.result(text, json);
     return isDone ? Success : NegativeAnswer;
 }
 
@@ -169,15 +170,9 @@ int KitCommands::hostBaud()
     // whatever the answer, as in the GUI.
     if (!m_interrupted && !m_session.failed())
         m_session.portSettings().SelectBaudRate(baudIndex);
-    if (const int code = failure())
-        return code;
-    const bool isDone = reply.value_or(0) != 0;
-    m_results.result(isDone ? setDone : setFailed,
-        { { QStringLiteral("command"), m_request.command }, { QStringLiteral("baud_index"), baudIndex },
-            { QStringLiteral("port_baud"), m_session.port().baudRate() }, { QStringLiteral("done"), isDone },
-            { QStringLiteral("reply"), replyValue(reply) },
-            { QStringLiteral("result"), isDone ? setDone : setFailed } });
-    return isDone ? Success : NegativeAnswer;
+    return configurationResult(reply,
+        { { QStringLiteral("baud_index"), baudIndex },
+            { QStringLiteral("port_baud"), m_session.port().baudRate() } });
 }
 
 int KitCommands::search()
@@ -214,8 +209,9 @@ int KitCommands::done()
     m_session.exchange().send(ControlFrame::text(ControlFrame::ConfigurationDone));
     if (const int code = failure())
         return code;
-    m_results.result(sendDone,
-        { { QStringLiteral("command"), m_request.command }, { QStringLiteral("result"), sendDone } });
+    const QString text = Transmitter::outcomeText(true);
+    m_results.result(
+        text, { { QStringLiteral("command"), m_request.command }, { QStringLiteral("result"), text } });
     return Success;
 }
 
@@ -236,10 +232,11 @@ int KitCommands::send()
     }
     if (const int code = failure())
         return code;
-    m_results.result(sendDone,
+    const QString text = Transmitter::outcomeText(true);
+    m_results.result(text,
         { { QStringLiteral("command"), m_request.command },
             { QStringLiteral("printers"), jsonNumbers(m_request.printers) },
-            { QStringLiteral("result"), sendDone } });
+            { QStringLiteral("result"), text } });
     return Success;
 }
 

@@ -38,7 +38,9 @@ Q_SIGNALS:
 private:
     int status();
     int hostChannel();
-    int configure(const QString &frameText, QJsonObject json);
+    int configure(const QString &frameText, const QJsonObject &json);
+    // A configuration command's answer: "提示:设置成功" or "提示:设置失败".
+    int configurationResult(std::optional<quint8> reply, QJsonObject json);
     int hostBaud();
     int search();
     int done();
