@@ -92,6 +92,7 @@ private Q_SLOTS:
     void reAddressedPrinterLeavesTheHostChannel();
     void hostChannelIsPrinted();
     void searchPrintsTheFreeChannels();
+    void searchWithoutAFreeChannelSaysSo();
     void configurationCommands_data();
     void configurationCommands();
     void hostBaudSwitchesBothEnds();
@@ -233,6 +234,15 @@ void tst_Cli::searchPrintsTheFreeChannels()
     QCOMPARE(run.out, QStringLiteral("0\n1\n2\n4\n5\n6\n8\n9\n10\n"));
     QCOMPARE(run.exitCode, 0);
     QVERIFY(logShows(QStringLiteral("frame 14 [0 10] -> reply 00 01 02 04 05 06 08 09 0A")));
+}
+
+void tst_Cli::searchWithoutAFreeChannelSaysSo()
+{
+    const Run run = cli({ QStringLiteral("search"), QStringLiteral("7"), QStringLiteral("7") });
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QStringLiteral("veltrin-cli: no free channel in 7-7\n"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(logShows(QStringLiteral("frame 14 [7 7] -> no reply")));
 }
 
 void tst_Cli::configurationCommands_data()
@@ -414,6 +424,7 @@ void tst_Cli::wrongArgumentsSendNothing_data()
     QTest::newRow("send to printer 5") << QStringList { "send", "--printers", "1,5", "65" } << "--printers";
     QTest::newRow("unknown notation") << QStringList { "send", "--notation", "oct", "65" } << "--notation";
     QTest::newRow("text and file") << QStringList { "send", "--file", "x.txt", "65" } << "one of TEXT";
+    QTest::newRow("unquoted print data") << QStringList { "send", "65", "66" } << "quote it";
     QTest::newRow("unknown command") << QStringList { "frobnicate" } << "unknown command 'frobnicate'";
     QTest::newRow("no command") << QStringList {} << "no command given";
     QTest::newRow("port baud") << QStringList { "--baud", "1000", "status", "1" } << "--baud";

@@ -270,6 +270,11 @@ bool CliCommandLine::readArguments(const Command &command, const QStringList &va
         countFits = values.size() >= wanted;
     else if (command.count == Count::LastOptional)
         countFits = values.size() == wanted || values.size() == wanted - 1;
+    if (!countFits && command.count == Count::LastOptional && values.size() > wanted) {
+        // A shell splits unquoted print data at its blanks.
+        return reject(QStringLiteral("%1 takes its print data as one argument; quote it, as in \"65 66\"")
+                          .arg(command.name));
+    }
     if (!countFits)
         return reject(QStringLiteral("usage: %1 %2").arg(program, syntax(command)));
     for (qsizetype i = 0; i < values.size(); ++i) {

@@ -201,7 +201,10 @@ int KitCommands::search()
             { { QStringLiteral("command"), m_request.command }, { QStringLiteral("from"), first },
                 { QStringLiteral("to"), last }, { QStringLiteral("free"), free } });
     }
-    return free.isEmpty() ? NegativeAnswer : Success;
+    if (!free.isEmpty())
+        return Success;
+    m_channels.diagnostic(QStringLiteral("no free channel in %1-%2").arg(first).arg(last));
+    return NegativeAnswer;
 }
 
 int KitCommands::done()
