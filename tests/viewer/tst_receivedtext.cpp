@@ -54,6 +54,8 @@ private Q_SLOTS:
     void conversionsFollowTheTextRules();
     void stretchesReadAsTheWholeText_data();
     void stretchesReadAsTheWholeText();
+    void tokensFromAPositionReadAsTheText_data() { stretchesReadAsTheWholeText_data(); }
+    void tokensFromAPositionReadAsTheText();
     void bytesAreWhatTheTextStandsFor();
 };
 
@@ -120,6 +122,30 @@ void tst_ReceivedText::stretchesReadAsTheWholeText()
         QCOMPARE(text.mid(from, count), whole.mid(from, count));
     }
     QCOMPARE(text.mid(0, whole.size()), whole);
+}
+
+// The layout reads tokens from their bytes; they must be the text's
+// characters from the position asked for on.
+void tst_ReceivedText::tokensFromAPositionReadAsTheText()
+{
+    QFETCH(int, notation);
+    ReceivedText text;
+    text.append(mixedBytes(5, 10 * ByteHistory::Stride + 5));
+    text.convert(N(notation));
+    text.append(mixedBytes(6, 3000));
+    const QString whole = text.text();
+    const ReceivedText::Tokens all = text.tokensFrom(text.tokensStart());
+    QCOMPARE(all.skip, 0);
+    QCOMPARE(tokens(all.bytes.toByteArray(), all.hex), whole.mid(text.tokensStart()));
+    QRandomGenerator random(7);
+    for (int i = 0; i < 500; ++i) {
+        const qsizetype from = text.tokensStart() + random.bounded(int(whole.size() - text.tokensStart()));
+        const ReceivedText::Tokens some = text.tokensFrom(from);
+        const QString read
+            = tokens(some.bytes.first(std::min<qsizetype>(40, some.bytes.size())).toByteArray(), some.hex);
+        QVERIFY(some.skip < read.indexOf(u' ') + 1);
+        QCOMPARE(read.mid(some.skip), whole.mid(from, read.size() - some.skip));
+    }
 }
 
 void tst_ReceivedText::bytesAreWhatTheTextStandsFor()
