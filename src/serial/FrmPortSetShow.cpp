@@ -16,15 +16,17 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
     connect(m_ui->optPortset, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectPort);
     connect(m_ui->optBautrateSet, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectBaudRate);
     connect(m_ui->Option3, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectHandshake);
-    // A click ticks its option at once; when the port did not follow (an
-    // open that failed), the options go back to the port's real state.
+    // A click ticks its option at once. The options go back to the port's
+    // real state before the port is asked, so that the report of a failed
+    // open never stands beside a ticked "打开串口"; the port's own signal
+    // ticks the option when it does open or close.
     connect(m_ui->Option1, &QRadioButton::clicked, this, [this] {
-        m_settings.OpenPort();
         showPortState();
+        m_settings.OpenPort();
     });
     connect(m_ui->Option2, &QRadioButton::clicked, this, [this] {
-        m_settings.ClosePort();
         showPortState();
+        m_settings.ClosePort();
     });
     connect(&m_settings, &PortSettings::baudRateSelected, this, &FrmPortSetShow::markBaudRate);
     connect(&m_settings, &PortSettings::portOpenChanged, this, &FrmPortSetShow::showPortState);

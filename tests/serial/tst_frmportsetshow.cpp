@@ -65,8 +65,12 @@ void tst_FrmPortSetShow::failedOpenLeavesClosedTicked()
     click("optPortset_0");
     QVERIFY(!m_rig->port.portOpen());
     QVERIFY(showsClosed());
+    // The report is shown while the options already tell the truth.
+    bool closedWhileReported = false;
+    m_rig->channels.whileTipShows = [&] { closedWhileReported = showsClosed(); };
     click("Option1");
     qunsetenv("VELTRIN_COM1");
+    QVERIFY(closedWhileReported);
     QVERIFY(!m_rig->port.portOpen());
     QVERIFY(showsClosed());
     QCOMPARE(m_rig->channels.informationTips.size(), 2);

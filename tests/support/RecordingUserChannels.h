@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Records what would be shown to the user. Message boxes answer with
 // nextAnswer (OK by default) instead of blocking.
@@ -24,7 +25,12 @@ public:
         return nextAnswer;
     }
 
-    void showInformationTip(const QString &message) override { informationTips.append(message); }
+    void showInformationTip(const QString &message) override
+    {
+        informationTips.append(message);
+        if (whileTipShows)
+            whileTipShows();
+    }
 
     QString lastStatus() const { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
 
@@ -50,4 +56,6 @@ public:
     QList<Box> boxes;
     QStringList informationTips;
     int nextAnswer = AnswerOk;
+    // Runs where a real information tip would be on the screen, modal.
+    std::function<void()> whileTipShows;
 };
