@@ -55,6 +55,9 @@ ReceivedTextView::ReceivedTextView(QWidget *parent)
     m_busyTimer.setSingleShot(true);
     m_busyTimer.setInterval(BusyAfterMs);
     connect(&m_busyTimer, &QTimer::timeout, this, [this] { m_busy->setVisible(isLayingOut()); });
+    m_aheadTimer.setSingleShot(true);
+    m_aheadTimer.setInterval(AheadIntervalMs);
+    connect(&m_aheadTimer, &QTimer::timeout, this, &ReceivedTextView::measureAhead);
     m_busy->setObjectName(QStringLiteral("busyIndicator"));
     m_busy->setRange(0, 0);
     m_busy->setTextVisible(false);
@@ -73,6 +76,7 @@ ReceivedTextView::~ReceivedTextView() = default;
 void ReceivedTextView::clear()
 {
     m_text.clear();
+    m_measuredAhead = 0;
     relayout();
 }
 
@@ -86,6 +90,9 @@ bool ReceivedTextView::convert(ViewerNotation to)
 {
     if (to == m_text.notation())
         return true;
+    // Tokens appended in Txt become the bytes of their digits.
+    if (m_text.notation() == ViewerNotation::Txt)
+        m_measuredAhead = 0;
     const bool converted = m_text.convert(to);
     m_targetRow = m_followEnd ? -1 : verticalScrollBar()->value();
     relayout();
@@ -199,6 +206,7 @@ void ReceivedTextView::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange) {
         m_rows.setFont(font());
+        m_measuredAhead = 0;
         scheduleRefresh();
     }
     QAbstractScrollArea::changeEvent(event);
@@ -291,7 +299,20 @@ void ReceivedTextView::refresh()
     }
     m_busyTimer.stop();
     m_busy->hide();
+    if (!m_aheadTimer.isActive())
+        m_aheadTimer.start();
     Q_EMIT laidOut();
+}
+
+// A Txt layout measures its characters itself.
+void ReceivedTextView::measureAhead()
+{
+    if (m_text.notation() == ViewerNotation::Txt || isLayingOut())
+        return;
+    const QByteArrayView bytes = m_text.tokensFrom(0).bytes;
+    m_measuredAhead = m_rows.measureAhead(bytes, m_measuredAhead, QDeadlineTimer(SliceMs));
+    if (m_measuredAhead < bytes.size())
+        m_aheadTimer.start();
 }
 
 void ReceivedTextView::keepScrollTarget(bool complete)

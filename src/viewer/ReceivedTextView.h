@@ -25,6 +25,11 @@ class QProgressBar;
 // or font) runs in slices of SliceMs that return to the event loop; the rows
 // laid out so far are shown meanwhile, and a small busy indicator appears
 // when it takes longer than BusyAfterMs.
+//
+// Measuring a character the first time is what makes the first conversion
+// to Txt slow (the font engine loads each glyph), so while Hex or Ten is
+// shown and laid out, the characters the bytes would be are measured ahead,
+// a slice of SliceMs every AheadIntervalMs.
 class ReceivedTextView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -58,6 +63,8 @@ public:
     // A shown view whose layout has not reached the end of the text yet.
     bool isLayingOut() const;
     bool isBusyShown() const;
+    // How many of the bytes have their characters measured ahead.
+    qsizetype measuredAhead() const { return m_measuredAhead; }
     // The text's and the layout's memory, for the benchmark.
     qsizetype allocatedBytes() const;
 
@@ -65,6 +72,7 @@ public:
     static constexpr int SliceMs = 5;
     static constexpr int ShowEveryMs = 50;
     static constexpr int BusyAfterMs = 200;
+    static constexpr int AheadIntervalMs = 10;
 
 Q_SIGNALS:
     // The layout has reached the end of the text.
@@ -87,6 +95,7 @@ private:
     void relayout();
     void scheduleRefresh();
     void refresh();
+    void measureAhead();
     void keepScrollTarget(bool complete);
     void setScrollValue(qsizetype row);
     void ensureLayout();
@@ -103,6 +112,8 @@ private:
     QTimer m_refreshTimer;
     QTimer m_sliceTimer;
     QTimer m_busyTimer;
+    QTimer m_aheadTimer;
+    qsizetype m_measuredAhead = 0;
     QElapsedTimer m_shown;
     QProgressBar *m_busy;
     qsizetype m_anchor = 0;

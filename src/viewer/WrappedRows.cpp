@@ -78,6 +78,28 @@ bool WrappedRows::placeCharacters(
     return true;
 }
 
+qsizetype WrappedRows::measureAhead(QByteArrayView bytes, qsizetype from, QDeadlineTimer deadline)
+{
+    // A character's first measure can take a tenth of a millisecond.
+    constexpr qsizetype checkAheadEvery = 16;
+    qsizetype byte = from;
+    for (qsizetype read = 1; byte < bytes.size(); ++read) {
+        const uchar first = uchar(bytes[byte++]);
+        QChar ch = GbkCodec::singleByteChar(first);
+        if (first >= 0x81 && first <= 0xFE && byte < bytes.size()) {
+            const QChar pair = GbkCodec::pairChar(first, uchar(bytes[byte]));
+            if (!pair.isNull()) {
+                ch = pair;
+                ++byte;
+            }
+        }
+        advance(ch);
+        if (read % checkAheadEvery == 0 && deadline.hasExpired())
+            break;
+    }
+    return byte;
+}
+
 // A token whose digits fit in the row is placed whole: placed a character at
 // a time, none of them would break the row either, since advances are never
 // negative. Only the token at a row's end goes a character at a time. True

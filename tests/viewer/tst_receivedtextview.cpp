@@ -27,6 +27,8 @@ private Q_SLOTS:
     void tokensBreakLikeTheirCharacters_data();
     void tokensBreakLikeTheirCharacters();
     void followsTheEndOnlyWhenAtTheEnd();
+    void measuresAheadWhatTxtWillShow_data();
+    void measuresAheadWhatTxtWillShow();
 
 private:
     QList<qsizetype> rows() { return rowsOf(*m_view); }
@@ -225,3 +227,36 @@ void tst_ReceivedTextView::followsTheEndOnlyWhenAtTheEnd()
 
 QTEST_MAIN(tst_ReceivedTextView)
 #include "tst_receivedtextview.moc"
+
+void tst_ReceivedTextView::measuresAheadWhatTxtWillShow_data()
+{
+    QTest::addColumn<ViewerNotation>("shown");
+    QTest::newRow("Hex") << ViewerNotation::Hex;
+    QTest::newRow("Ten") << ViewerNotation::Ten;
+}
+
+// The characters are measured while the tokens are shown; the Txt layout
+// that uses those measures breaks where a view that measured nothing ahead
+// does. A pair split between two arrivals, a lone lead byte at the end.
+void tst_ReceivedTextView::measuresAheadWhatTxtWillShow()
+{
+    QFETCH(ViewerNotation, shown);
+    const QByteArray bytes
+        = GbkCodec::encode(u"接收数据，ｘ€ 「測試」\t").repeated(40) + "\x81\x40\x7F\r\n\xFE";
+    m_view->convert(shown);
+    m_view->appendReceived(bytes.first(7));
+    m_view->appendReceived(bytes.sliced(7));
+    QTRY_COMPARE(m_view->measuredAhead(), bytes.size());
+    m_view->clear();
+    QCOMPARE(m_view->measuredAhead(), 0);
+    append(bytes, 64);
+    QTRY_COMPARE(m_view->measuredAhead(), bytes.size());
+    // From Ten the lead byte at the end is dropped, from Hex it stands alone.
+    QCOMPARE(m_view->convert(ViewerNotation::Txt), shown == ViewerNotation::Hex);
+    const std::unique_ptr<ReceivedTextView> fresh = freshView();
+    fresh->convert(shown);
+    fresh->appendReceived(bytes);
+    fresh->convert(ViewerNotation::Txt);
+    QCOMPARE(m_view->text(), fresh->text());
+    QCOMPARE(rows(), rowsOf(*fresh));
+}
