@@ -223,6 +223,9 @@ int main(int argc, char *argv[])
     const double xxd = xxdMs(bytes);
     out << "xxd -p on the same 8 MiB: " << xxd << " ms = " << xxd / (double(bytes.size()) / (1 << 20))
         << " ms per MB (process start included)" << Qt::endl;
+    out << "characters measured ahead before the conversions: "
+        << 100.0 * double(host.viewer().textView().measuredAhead()) / double(bytes.size()) << "% of the bytes"
+        << Qt::endl;
     xping = startXping(host.viewer());
     convert(host.viewer(), bytes, xxd);
     stopXping(xping, "the conversions");

@@ -304,10 +304,12 @@ void ReceivedTextView::refresh()
     Q_EMIT laidOut();
 }
 
-// A Txt layout measures its characters itself.
+// A Txt layout measures its characters itself, and a layout of the whole
+// text goes first. Laying out appended tokens measures nothing new, so a
+// steady arrival does not hold measuring ahead back.
 void ReceivedTextView::measureAhead()
 {
-    if (m_text.notation() == ViewerNotation::Txt || isLayingOut())
+    if (m_text.notation() == ViewerNotation::Txt || m_sliceTimer.isActive())
         return;
     const QByteArrayView bytes = m_text.tokensFrom(0).bytes;
     m_measuredAhead = m_rows.measureAhead(bytes, m_measuredAhead, QDeadlineTimer(SliceMs));
