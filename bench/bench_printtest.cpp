@@ -188,6 +188,10 @@ Run sendOnce(FrmMain &window, bool stop)
     };
     const QMetaObject::Connection progress = QObject::connect(
         &window.transmitter(), &Transmitter::progress, [&](qint64 handedOver, qint64 total) {
+            // The select-printers frame is a transmission of its own; only
+            // the data's progress counts.
+            if (total <= frameBytes)
+                return;
             if (handed == 0)
                 run.firstProgressMs = double(clock.nsecsElapsed()) / 1e6;
             handed = handedOver;
