@@ -44,8 +44,8 @@ void CommEventHandler::MSComm1_OnComm()
     const int code = m_port.commEvent();
     if (code == CommPort::EvReceive) {
         QByteArray chunk = m_port.input();
-        // A transmission purges the receive buffer when it starts, so an
-        // arrival can be gone by the time its event is handled.
+        // Bytes taken in before a transmission or a question are read at
+        // once, so a later event for them can find nothing left to read.
         if (chunk.isEmpty())
             return;
         RxBytes = std::move(chunk);
