@@ -11,6 +11,7 @@
 
 #include "ScriptedFileChooser.h"
 #include "UnexpectedMessagePrinter.h"
+#include "XxdBaseline.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/ReceiveViewerHost.h"
 #include "viewer/ReceivedTextView.h"
@@ -21,7 +22,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -128,21 +128,6 @@ void receive(ReceiveViewerHost &host, const QByteArray &bytes)
         << " bytes per byte, mapped files " << (after - before) - anonGrowth << " kB" << Qt::endl;
 }
 
-double xxdMs(const QByteArray &bytes)
-{
-    QTemporaryFile file;
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
-        return -1;
-    QProcess xxd;
-    QElapsedTimer clock;
-    clock.start();
-    xxd.start(QStringLiteral("xxd"), { QStringLiteral("-p"), file.fileName() });
-    xxd.waitForFinished(60000);
-    const double elapsed = double(clock.nsecsElapsed()) / 1e6;
-    xxd.readAllStandardOutput();
-    return elapsed;
-}
-
 void convert(FrmReceiveShow &viewer, const QByteArray &bytes, double xxd)
 {
     using Click = void (FrmReceiveShow::*)();
@@ -227,7 +212,7 @@ int main(int argc, char *argv[])
     receive(host, bytes);
     stopXping(xping, "the 8 MiB arrival");
     // xxd is waited for without the event loop, so it runs before the pings.
-    const double xxd = xxdMs(bytes);
+    const double xxd = double(xxdHexNs(bytes)) / 1e6;
     out << "xxd -p on the same 8 MiB: " << xxd << " ms = " << xxd / (double(bytes.size()) / (1 << 20))
         << " ms per MB (process start included)" << Qt::endl;
     out << "characters measured ahead before the conversions: "

@@ -7,6 +7,7 @@
 
 #include "ScriptedFileChooser.h"
 #include "UnexpectedMessagePrinter.h"
+#include "XxdBaseline.h"
 #include "viewer/FrmReceiveShow.h"
 #include "viewer/NotationConverter.h"
 #include "viewer/ReceiveViewerHost.h"
@@ -16,9 +17,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -190,24 +189,6 @@ qint64 convertOnce(const Direction &direction, const QString &text, QString *res
     return elapsed;
 }
 
-qint64 xxdNs(const QByteArray &bytes)
-{
-    QTemporaryFile file;
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
-        return -1;
-    QProcess xxd;
-    QElapsedTimer clock;
-    clock.start();
-    xxd.start(QStringLiteral("xxd"), { QStringLiteral("-p"), file.fileName() });
-    if (!xxd.waitForFinished(30000))
-        return -1;
-    const qint64 elapsed = clock.nsecsElapsed();
-    const QByteArray hex = xxd.readAllStandardOutput();
-    if (QByteArray::fromHex(hex) != bytes)
-        out << "  xxd output differs" << Qt::endl;
-    return elapsed;
-}
-
 void conversions(const QByteArray &bytes)
 {
     QHash<ViewerNotation, QString> texts;
@@ -235,7 +216,10 @@ void conversions(const QByteArray &bytes)
         out << "    " << direction.name << ": " << ms(first) << " ms first, " << ms(best) << " ms best ("
             << texts.value(direction.from).size() << " -> " << result.size() << " characters)" << Qt::endl;
     }
-    const qint64 xxd = xxdNs(bytes);
+    QByteArray hex;
+    const qint64 xxd = xxdHexNs(bytes, &hex);
+    if (QByteArray::fromHex(hex) != bytes)
+        out << "  xxd output differs" << Qt::endl;
     out << "    xxd -p on the same bytes: " << ms(xxd)
         << " ms (process start included); received bytes -> hex "
         << "tokens here: " << ms(tokensBest) << " ms (" << double(tokensBest) / xxd << "x xxd), Ten -> Hex "
