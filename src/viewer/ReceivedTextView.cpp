@@ -402,8 +402,6 @@ void ReceivedTextView::drawRow(QPainter &painter, qsizetype row, int y)
     const qreal baseline = y + QFontMetricsF(font()).ascent();
     const QColor textColor = palette().color(QPalette::Text);
     const QColor selectedColor = palette().color(QPalette::HighlightedText);
-    // Printable ASCII is drawn a run at a time (the font is monospaced);
-    // every other character alone at its measured place.
     QString run;
     qint64 runX = 0;
     bool runSelected = false;
@@ -421,7 +419,7 @@ void ReceivedTextView::drawRow(QPainter &painter, qsizetype row, int y)
             continue;
         const qsizetype pos = start + i;
         const bool selected = pos >= selectionStart() && pos < selectionEnd();
-        const bool plain = shown.unicode() >= 0x20 && shown.unicode() < 0x7F;
+        const bool plain = WrappedRows::isDrawnInRuns(shown);
         if (!plain || selected != runSelected)
             flushRun();
         if (plain) {
