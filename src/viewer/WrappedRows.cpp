@@ -13,17 +13,10 @@ namespace {
 // deadline is looked at every few characters or tokens.
 constexpr qsizetype checkEvery = 64;
 
-QFont unhinted(QFont font)
-{
-    font.setHintingPreference(QFont::PreferNoHinting);
-    return font;
-}
-
 } // namespace
 
 WrappedRows::WrappedRows(const QFont &font)
     : m_metrics(font)
-    , m_unhintedMetrics(unhinted(font))
     , m_advances(0x10000, Unmeasured)
 {
     clear();
@@ -32,7 +25,6 @@ WrappedRows::WrappedRows(const QFont &font)
 void WrappedRows::setFont(const QFont &font)
 {
     m_metrics = QFontMetricsF(font);
-    m_unhintedMetrics = QFontMetricsF(unhinted(font));
     std::fill(m_advances.begin(), m_advances.end(), Unmeasured);
     for (std::vector<TokenShape> &shapes : m_tokenShapes)
         shapes.clear();
@@ -200,14 +192,8 @@ qint32 WrappedRows::measure(QChar ch)
     const QChar shown = shownAs(ch);
     // Measured as a string so that characters the font lacks are measured in
     // the fallback font they are drawn with (CJK is about twice as wide).
-    // A character drawn alone is placed at its measured advance, whatever
-    // the hinting, so it is measured unhinted: loading a glyph unhinted
-    // costs a quarter as much on X11, where random data makes tens of
-    // thousands of CJK characters, and where the desktop hints lightly or
-    // not at all (the usual setting) the advance is the same.
-    const QFontMetricsF &metrics = isDrawnInRuns(shown) ? m_metrics : m_unhintedMetrics;
     qint32 &known = m_advances[ch.unicode()];
-    known = shown.isNull() ? 0 : qRound(metrics.horizontalAdvance(QString(shown)) * 64);
+    known = shown.isNull() ? 0 : qRound(m_metrics.horizontalAdvance(QString(shown)) * 64);
     return known;
 }
 

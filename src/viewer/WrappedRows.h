@@ -58,9 +58,6 @@ public:
     // which are not drawn.
     static QChar shownAs(QChar ch);
     static bool isLineBreak(QChar ch) { return ch == u'\r' || ch == u'\n'; }
-    // Printable ASCII is drawn a run at a time, at the font's own advances;
-    // every other character alone, at its measured place.
-    static bool isDrawnInRuns(QChar shown) { return shown.unicode() >= 0x20 && shown.unicode() < 0x7F; }
 
     qsizetype allocatedBytes() const;
 
@@ -81,8 +78,6 @@ private:
     static constexpr qint32 Unmeasured = -1;
 
     QFontMetricsF m_metrics;
-    // The same font unhinted, for the characters drawn alone.
-    QFontMetricsF m_unhintedMetrics;
     std::vector<qint32> m_advances;
     // Per byte value, for Ten and for Hex tokens; made on first use.
     std::vector<TokenShape> m_tokenShapes[2];
