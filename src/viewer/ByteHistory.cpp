@@ -4,11 +4,13 @@
 #include "viewer/NotationConverter.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 // The lead byte of a two-byte character in the viewer's text notation.
 constexpr uchar firstLeadByte = 161;
+constexpr qsizetype checkpointsPerBlock = ByteHistory::BlockSize / ByteHistory::Stride;
 
 qsizetype tenLength(uchar byte)
 {
@@ -19,14 +21,32 @@ qsizetype tenLength(uchar byte)
 
 ByteHistory::ByteHistory() = default;
 
+ByteHistory::~ByteHistory() = default;
+
 void ByteHistory::append(QByteArrayView bytes)
 {
-    uchar previous = m_bytes.isEmpty() ? 0 : uchar(m_bytes.back());
-    qsizetype index = m_bytes.size();
-    for (char raw : bytes) {
+    while (!bytes.isEmpty()) {
+        if (m_size == qsizetype(m_blocks.size()) * BlockSize)
+            m_blocks.push_back(std::make_unique_for_overwrite<Block>());
+        Block &block = *m_blocks.back();
+        const qsizetype offset = m_size % BlockSize;
+        const QByteArrayView run = bytes.first(std::min(BlockSize - offset, bytes.size()));
+        countChars(block, offset, run);
+        std::memcpy(block.bytes + offset, run.data(), size_t(run.size()));
+        m_size += run.size();
+        bytes = bytes.sliced(run.size());
+    }
+}
+
+// Counts the characters of bytes about to be stored at offset in the block,
+// with a checkpoint where a stride starts.
+void ByteHistory::countChars(Block &block, qsizetype offset, QByteArrayView run)
+{
+    uchar previous = m_size == 0 ? 0 : at(m_size - 1);
+    for (char raw : run) {
         const uchar byte = uchar(raw);
-        if (index % Stride == 0)
-            m_checkpoints.push_back({ m_tenChars, m_txtChars, m_lead });
+        if (offset % Stride == 0)
+            block.checkpoints[offset / Stride] = { m_tenChars, m_txtChars, m_lead };
         m_tenChars += tenLength(byte);
         if (m_lead) {
             m_txtChars += GbkCodec::pairChar(previous, byte).isNull() ? 2 : 1;
@@ -37,36 +57,42 @@ void ByteHistory::append(QByteArrayView bytes)
             ++m_txtChars;
         }
         previous = byte;
-        ++index;
+        ++offset;
     }
-    m_bytes.append(bytes);
 }
 
 void ByteHistory::clear()
 {
-    m_bytes = QByteArray();
-    m_checkpoints = {};
+    m_blocks.clear();
+    m_size = 0;
     m_tenChars = 0;
     m_txtChars = 0;
     m_lead = false;
 }
 
+// The block stays for the bytes to come.
 void ByteHistory::dropTrailingLead()
 {
     Q_ASSERT(m_lead);
-    const qsizetype last = m_bytes.size() - 1;
-    m_tenChars -= tenLength(uchar(m_bytes.back()));
-    if (last % Stride == 0)
-        m_checkpoints.pop_back();
-    m_bytes.chop(1);
+    m_tenChars -= tenLength(at(m_size - 1));
+    --m_size;
     m_lead = false;
+}
+
+QByteArrayView ByteHistory::bytesFrom(qsizetype byte) const
+{
+    if (byte >= m_size)
+        return {};
+    const qsizetype blockStart = byte - byte % BlockSize;
+    const qsizetype end = std::min(BlockSize, m_size - blockStart);
+    return QByteArrayView(m_blocks[size_t(byte / BlockSize)]->bytes, end).sliced(byte - blockStart);
 }
 
 qsizetype ByteHistory::length(ViewerNotation form) const
 {
     switch (form) {
     case ViewerNotation::Hex:
-        return m_bytes.size() * 3;
+        return m_size * 3;
     case ViewerNotation::Ten:
         return m_tenChars;
     case ViewerNotation::Txt:
@@ -87,20 +113,38 @@ void ByteHistory::render(ViewerNotation form, qsizetype from, qsizetype count, Q
 
 qsizetype ByteHistory::allocatedBytes() const
 {
-    return m_bytes.capacity() + qsizetype(m_checkpoints.capacity() * sizeof(Checkpoint));
+    return qsizetype(m_blocks.size() * sizeof(Block) + m_blocks.capacity() * sizeof(m_blocks[0]));
+}
+
+const ByteHistory::Checkpoint &ByteHistory::checkpoint(qsizetype index) const
+{
+    return m_blocks[size_t(index / checkpointsPerBlock)]->checkpoints[index % checkpointsPerBlock];
+}
+
+// The index of the last checkpoint whose count is at or before position;
+// the first one when none is.
+qsizetype ByteHistory::lastCheckpointAtOrBefore(qsizetype Checkpoint::*count, qsizetype position) const
+{
+    qsizetype low = 0;
+    qsizetype high = checkpointCount();
+    while (high - low > 1) {
+        const qsizetype middle = (low + high) / 2;
+        (checkpoint(middle).*count <= position ? low : high) = middle;
+    }
+    return low;
 }
 
 ByteHistory::TokenPosition ByteHistory::tokenAt(bool hex, qsizetype position) const
 {
     if (hex)
         return { position / 3, position % 3 };
-    const auto after = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), position,
-        [](qsizetype at, const Checkpoint &point) { return at < point.ten; });
-    const qsizetype block = std::max<qsizetype>(0, after - m_checkpoints.begin() - 1);
-    qsizetype byte = block * Stride;
-    qsizetype start = m_checkpoints.empty() ? 0 : m_checkpoints[size_t(block)].ten;
-    while (byte < m_bytes.size() && start + tenLength(uchar(m_bytes[byte])) <= position)
-        start += tenLength(uchar(m_bytes[byte++]));
+    if (m_size == 0)
+        return { 0, position };
+    const qsizetype index = lastCheckpointAtOrBefore(&Checkpoint::ten, position);
+    qsizetype byte = index * Stride;
+    qsizetype start = checkpoint(index).ten;
+    while (byte < m_size && start + tenLength(at(byte)) <= position)
+        start += tenLength(at(byte++));
     return { byte, position - start };
 }
 
@@ -110,25 +154,26 @@ void ByteHistory::renderTokens(bool hex, qsizetype from, qsizetype count, QStrin
     // Whole tokens from the first byte on, enough for the count at the
     // shortest token length; then what lies outside the stretch is cut off.
     const qsizetype shortest = hex ? 3 : 2;
-    const qsizetype bytes = std::min(m_bytes.size() - byte, (skip + count + shortest - 1) / shortest);
+    const qsizetype end = std::min(m_size, byte + (skip + count + shortest - 1) / shortest);
     const qsizetype start = out.size();
-    NotationConverter::appendTokens(out, QByteArrayView(m_bytes).sliced(byte, bytes), hex);
+    for (qsizetype next = byte; next < end;) {
+        const QByteArrayView run = bytesFrom(next);
+        NotationConverter::appendTokens(out, run.first(std::min(run.size(), end - next)), hex);
+        next += run.size();
+    }
     out.remove(start, skip);
     out.truncate(start + count);
 }
 
 void ByteHistory::renderTxt(qsizetype from, qsizetype count, QString &out) const
 {
-    const auto after = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), from,
-        [](qsizetype position, const Checkpoint &point) { return position < point.txt; });
-    const qsizetype block = std::max<qsizetype>(0, after - m_checkpoints.begin() - 1);
     qsizetype index = 0;
     qsizetype position = 0;
-    if (!m_checkpoints.empty()) {
-        const Checkpoint &point = m_checkpoints[size_t(block)];
+    if (m_size > 0) {
+        const qsizetype point = lastCheckpointAtOrBefore(&Checkpoint::txt, from);
         // A lead byte waiting at the checkpoint starts the character there.
-        index = block * Stride - (point.lead ? 1 : 0);
-        position = point.txt;
+        index = point * Stride - (checkpoint(point).lead ? 1 : 0);
+        position = checkpoint(point).txt;
     }
     // Written in place: appending a character at a time costs more than
     // reading it.
@@ -137,14 +182,12 @@ void ByteHistory::renderTxt(qsizetype from, qsizetype count, QString &out) const
     char16_t *written = reinterpret_cast<char16_t *>(out.data()) + start;
     char16_t *const first = written;
     const qsizetype end = from + count;
-    const qsizetype size = m_bytes.size();
-    const char *bytes = m_bytes.constData();
-    while (position < end && index < size) {
-        const uchar byte = uchar(bytes[index++]);
+    while (position < end && index < m_size) {
+        const uchar byte = at(index++);
         char16_t chars[2] = { GbkCodec::singleByteChar(byte).unicode(), 0 };
         int n = 1;
-        if (byte >= firstLeadByte && index < size) {
-            const uchar trail = uchar(bytes[index++]);
+        if (byte >= firstLeadByte && index < m_size) {
+            const uchar trail = at(index++);
             const QChar pair = GbkCodec::pairChar(byte, trail);
             if (pair.isNull())
                 chars[n++] = GbkCodec::singleByteChar(trail).unicode();

@@ -67,7 +67,7 @@ ReceivedText::Tokens ReceivedText::tokensFrom(qsizetype position) const
     const bool hex = m_notation == ViewerNotation::Hex;
     const ByteHistory &history = m_notation == ViewerNotation::Txt ? m_tail : m_bytes;
     const auto [byte, skip] = history.tokenAt(hex, position - tokensStart());
-    return { QByteArrayView(history.bytes()).sliced(byte), hex, skip };
+    return { history.bytesFrom(byte), hex, skip };
 }
 
 QString ReceivedText::mid(qsizetype from, qsizetype count) const
@@ -77,23 +77,31 @@ QString ReceivedText::mid(qsizetype from, qsizetype count) const
     return out;
 }
 
+QByteArrayView ReceivedText::bytesFrom(qsizetype byte) const
+{
+    return byte < m_bytes.size() ? m_bytes.bytesFrom(byte) : m_tail.bytesFrom(byte - m_bytes.size());
+}
+
 QByteArray ReceivedText::bytes() const
 {
-    return m_bytes.bytes() + m_tail.bytes();
+    QByteArray all;
+    all.reserve(byteCount());
+    while (all.size() < byteCount())
+        all.append(bytesFrom(all.size()));
+    return all;
 }
 
 // The tokens' digits and blanks are code-page-936 characters of one byte
 // each; the text out of Txt is those bytes.
 void ReceivedText::tailTokensToBytes()
 {
-    constexpr qsizetype chunk = 1 << 16;
-    const QByteArray &tail = m_tail.bytes();
     QString tokens;
-    for (qsizetype at = 0; at < tail.size(); at += chunk) {
+    for (qsizetype at = 0; at < m_tail.size();) {
+        const QByteArrayView run = m_tail.bytesFrom(at);
         tokens.clear();
-        NotationConverter::appendTokens(
-            tokens, QByteArrayView(tail).sliced(at, std::min(chunk, tail.size() - at)), false);
+        NotationConverter::appendTokens(tokens, run, false);
         m_bytes.append(tokens.toLatin1());
+        at += run.size();
     }
     m_tail.clear();
 }

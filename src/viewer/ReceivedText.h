@@ -41,8 +41,10 @@ public:
     // Ten and Hex, after the characters in Txt.
     qsizetype tokensStart() const;
     // The tokens from a position at or after tokensStart(): the bytes from
-    // the one whose token holds the position on, their form, and how many
-    // characters of the first token lie before the position.
+    // the one whose token holds the position on, up to the end of the block
+    // they are held in (the tokens after them come from the position after
+    // their last one), their form, and how many characters of the first
+    // token lie before the position.
     struct Tokens {
         QByteArrayView bytes;
         bool hex;
@@ -51,7 +53,11 @@ public:
     Tokens tokensFrom(qsizetype position) const;
 
     // The bytes the text stands for: those behind the tokens or characters,
-    // then in Txt those that arrived since.
+    // then in Txt those that arrived since. They are held in blocks:
+    // bytesFrom() gives those from a byte to the end of its block (empty at
+    // the end), and bytes() a copy of them all.
+    qsizetype byteCount() const { return m_bytes.size() + m_tail.size(); }
+    QByteArrayView bytesFrom(qsizetype byte) const;
     QByteArray bytes() const;
 
     qsizetype allocatedBytes() const { return m_bytes.allocatedBytes() + m_tail.allocatedBytes(); }

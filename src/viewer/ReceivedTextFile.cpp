@@ -13,11 +13,22 @@ QString ReceivedTextFile::save(const ReceivedText &text, const QString &path, Fo
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    const bool written
-        = format == Format::Bytes ? file.write(text.bytes()) == text.bytes().size() : writeText(text, file);
+    const bool written = format == Format::Bytes ? writeBytes(text, file) : writeText(text, file);
     if (!written || !file.commit())
         return file.errorString();
     return {};
+}
+
+// A block at a time, as they are held.
+bool ReceivedTextFile::writeBytes(const ReceivedText &text, QIODevice &file)
+{
+    for (qsizetype at = 0; at < text.byteCount();) {
+        const QByteArrayView run = text.bytesFrom(at);
+        if (file.write(run.data(), run.size()) != run.size())
+            return false;
+        at += run.size();
+    }
+    return true;
 }
 
 // A piece at a time, so that a long text is never held whole as characters.

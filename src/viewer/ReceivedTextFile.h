@@ -17,5 +17,6 @@ public:
     static QString save(const ReceivedText &text, const QString &path, Format format);
 
 private:
+    static bool writeBytes(const ReceivedText &text, QIODevice &file);
     static bool writeText(const ReceivedText &text, QIODevice &file);
 };

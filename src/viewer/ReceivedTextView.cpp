@@ -317,14 +317,16 @@ void ReceivedTextView::refresh()
 
 // A Txt layout measures its characters itself, and a layout of the whole
 // text goes first. Laying out appended tokens measures nothing new, so a
-// steady arrival does not hold measuring ahead back.
+// steady arrival does not hold measuring ahead back. The bytes are read a
+// block at a time; a pair split between two blocks is read as two bytes.
 void ReceivedTextView::measureAhead()
 {
     if (m_text.notation() == ViewerNotation::Txt || m_sliceTimer.isActive())
         return;
-    const QByteArrayView bytes = m_text.tokensFrom(0).bytes;
-    m_measuredAhead = m_rows.measureAhead(bytes, m_measuredAhead, QDeadlineTimer(SliceMs));
-    if (m_measuredAhead < bytes.size())
+    const QDeadlineTimer deadline(SliceMs);
+    while (m_measuredAhead < m_text.byteCount() && !deadline.hasExpired())
+        m_measuredAhead += m_rows.measureAhead(m_text.bytesFrom(m_measuredAhead), 0, deadline);
+    if (m_measuredAhead < m_text.byteCount())
         m_aheadTimer.start();
 }
 

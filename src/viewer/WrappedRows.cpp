@@ -55,7 +55,11 @@ bool WrappedRows::extend(const ReceivedText &text, QDeadlineTimer deadline)
     const qsizetype tokensStart = text.tokensStart();
     if (m_laidOut < tokensStart && !placeCharacters(text, tokensStart, available, deadline))
         return false;
-    return m_laidOut == text.length() || placeTokens(text.tokensFrom(m_laidOut), available, deadline);
+    while (m_laidOut < text.length()) {
+        if (!placeTokens(text.tokensFrom(m_laidOut), available, deadline))
+            return false;
+    }
+    return true;
 }
 
 // True when the layout has got to end.

@@ -57,6 +57,8 @@ private Q_SLOTS:
     void tokensFromAPositionReadAsTheText_data() { stretchesReadAsTheWholeText_data(); }
     void tokensFromAPositionReadAsTheText();
     void bytesAreWhatTheTextStandsFor();
+    void blockBoundariesReadAsTheText_data();
+    void blockBoundariesReadAsTheText();
 };
 
 void tst_ReceivedText::conversionsFollowTheTextRules_data()
@@ -64,13 +66,17 @@ void tst_ReceivedText::conversionsFollowTheTextRules_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<int>>("path");
     const QList<int> all { int(N::Ten), int(N::Txt), int(N::Hex), int(N::Txt), int(N::Ten), int(N::Hex) };
-    QTest::newRow("mixed through every direction") << mixedBytes(1, 20000) << all;
+    QTest::newRow("mixed through every direction") << mixedBytes(1, ByteHistory::BlockSize + 20000) << all;
     QTest::newRow("ten ending in a lead byte to txt") << QByteArray("A\xB0") << QList<int> { 1, 0, 2 };
     QTest::newRow("hex ending in a lead byte to txt") << QByteArray("A\xB0") << QList<int> { 0, 1, 0 };
     QTest::newRow("empty through every direction") << QByteArray() << all;
     QTest::newRow("a pair split by a checkpoint")
         << QByteArray(ByteHistory::Stride - 1, 'x') + "\xB0\xA1" + QByteArray(ByteHistory::Stride, '\xB0')
         << all;
+    // The bytes of the tokens received in Txt go on in the block the lead
+    // byte was dropped from.
+    QTest::newRow("ten ending in a lead byte that starts a block to txt")
+        << QByteArray(ByteHistory::BlockSize, 'x') + "\xB0" << QList<int> { 1, 2, 0 };
 }
 
 // Bytes arrive before and after every conversion; the text after each step
@@ -110,9 +116,9 @@ void tst_ReceivedText::stretchesReadAsTheWholeText()
 {
     QFETCH(int, notation);
     ReceivedText text;
-    text.append(mixedBytes(2, 10 * ByteHistory::Stride + 5));
+    text.append(mixedBytes(2, ByteHistory::BlockSize + 10 * ByteHistory::Stride + 5));
     text.convert(N(notation));
-    text.append(mixedBytes(3, 3000));
+    text.append(mixedBytes(3, ByteHistory::BlockSize + 3000));
     const QString whole = text.text();
     QCOMPARE(text.length(), whole.size());
     QRandomGenerator random(4);
@@ -130,13 +136,19 @@ void tst_ReceivedText::tokensFromAPositionReadAsTheText()
 {
     QFETCH(int, notation);
     ReceivedText text;
-    text.append(mixedBytes(5, 10 * ByteHistory::Stride + 5));
+    text.append(mixedBytes(5, ByteHistory::BlockSize + 10 * ByteHistory::Stride + 5));
     text.convert(N(notation));
-    text.append(mixedBytes(6, 3000));
+    text.append(mixedBytes(6, ByteHistory::BlockSize + 3000));
     const QString whole = text.text();
-    const ReceivedText::Tokens all = text.tokensFrom(text.tokensStart());
-    QCOMPARE(all.skip, 0);
-    QCOMPARE(tokens(all.bytes.toByteArray(), all.hex), whole.mid(text.tokensStart()));
+    // A block of bytes at a time, each from where the one before ended.
+    QString all;
+    while (text.tokensStart() + all.size() < whole.size()) {
+        const ReceivedText::Tokens some = text.tokensFrom(text.tokensStart() + all.size());
+        QCOMPARE(some.skip, 0);
+        QVERIFY(!some.bytes.isEmpty());
+        all += tokens(some.bytes.toByteArray(), some.hex);
+    }
+    QCOMPARE(all, whole.mid(text.tokensStart()));
     QRandomGenerator random(7);
     for (int i = 0; i < 500; ++i) {
         const qsizetype from = text.tokensStart() + random.bounded(int(whole.size() - text.tokensStart()));
@@ -170,6 +182,55 @@ void tst_ReceivedText::bytesAreWhatTheTextStandsFor()
     QVERIFY(!text.convert(N::Txt));
     QCOMPARE(text.bytes(), QByteArray("A"));
     QCOMPARE(text.text(), QStringLiteral("A"));
+}
+
+void tst_ReceivedText::blockBoundariesReadAsTheText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("notation");
+    const qsizetype block = ByteHistory::BlockSize;
+    const QByteArray pairSplit = QByteArray(block - 1, 'x') + "\xB0\xA1" + QByteArray(block, 'y');
+    const QByteArray noPairSplit = QByteArray(block - 1, 'x') + "\xB0\x0A" + QByteArray(block, 'y');
+    const QByteArray longTokens = QByteArray(block - 1, '\xFF') + "\x07\x63" + QByteArray(block, '\xFF');
+    for (const auto &[notation, name] :
+        { std::pair { N::Hex, "hex" }, { N::Ten, "ten" }, { N::Txt, "txt" } }) {
+        QTest::addRow("a pair split between two blocks, %s", name) << pairSplit << int(notation);
+        QTest::addRow("a lead byte and no pair across two blocks, %s", name) << noPairSplit << int(notation);
+        QTest::addRow("short tokens at a block's end, %s", name) << longTokens << int(notation);
+    }
+}
+
+// Around the start of the second block, in each notation, received as the
+// text before a conversion and again as the tokens after it: every stretch
+// and the tokens from every position read as the text the rules make.
+void tst_ReceivedText::blockBoundariesReadAsTheText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, notation);
+    ReceivedText text;
+    text.append(bytes);
+    text.convert(N(notation));
+    text.append(bytes);
+    const QString head = NotationConverter::convert(N::Hex, N(notation), tokens(bytes, true)).text;
+    const QString whole = head + tokens(bytes, N(notation) == N::Hex);
+    QCOMPARE(text.length(), whole.size());
+    // Where the second block starts: among the bytes received before the
+    // conversion and among those after it (their tokens before it are four
+    // characters each).
+    const qsizetype boundary = ByteHistory::BlockSize - 1;
+    const qsizetype tokenBoundary = (N(notation) == N::Hex ? 3 : 4) * boundary;
+    const qsizetype headBoundary = N(notation) == N::Txt ? boundary : tokenBoundary;
+    for (const qsizetype at : { headBoundary, head.size() + tokenBoundary }) {
+        for (qsizetype from = at - 8; from < at + 8; ++from) {
+            QCOMPARE(text.mid(from, 9), whole.mid(from, 9));
+            if (from < text.tokensStart())
+                continue;
+            const ReceivedText::Tokens some = text.tokensFrom(from);
+            const QString read
+                = tokens(some.bytes.first(std::min<qsizetype>(4, some.bytes.size())).toByteArray(), some.hex);
+            QCOMPARE(read.mid(some.skip), whole.mid(from, read.size() - some.skip));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ReceivedText)

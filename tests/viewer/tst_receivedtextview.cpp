@@ -1,3 +1,4 @@
+#include "viewer/ByteHistory.h"
 #include "viewer/GbkCodec.h"
 #include "viewer/ReceivedTextView.h"
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void followsTheEndOnlyWhenAtTheEnd();
     void measuresAheadWhatTxtWillShow_data();
     void measuresAheadWhatTxtWillShow();
+    void laysOutAndMeasuresAheadAcrossBlocks();
 
 private:
     QList<qsizetype> rows() { return rowsOf(*m_view); }
@@ -259,4 +261,18 @@ void tst_ReceivedTextView::measuresAheadWhatTxtWillShow()
     fresh->convert(ViewerNotation::Txt);
     QCOMPARE(m_view->text(), fresh->text());
     QCOMPARE(rows(), rowsOf(*fresh));
+}
+
+// The bytes are held in blocks: the layout and measuring ahead go on from
+// one block to the next, over a pair split between them.
+void tst_ReceivedTextView::laysOutAndMeasuresAheadAcrossBlocks()
+{
+    const QByteArray bytes
+        = QByteArray(ByteHistory::BlockSize - 1, 'x') + GbkCodec::encode(u"接收") + QByteArray(100, 'y');
+    append(bytes, 4096);
+    QTRY_COMPARE(m_view->measuredAhead(), bytes.size());
+    QVERIFY(!m_view->isLayingOut());
+    const qsizetype last = m_view->rowCount() - 1;
+    QVERIFY(rowWidth(last, false) <= available() + 0.01);
+    QCOMPARE(m_view->text().mid(m_view->rowStart(last)).remove(u' ').right(4), QStringLiteral("7979"));
 }
