@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QHash>
 #include <QtGlobal>
 
 #include <memory>
 #include <vector>
 
-// Where each row of the viewer's text starts, in about four bytes a row: a
-// full text position for every BlockRows rows and offsets from it for the
-// rows in between. Megabytes of tokens make hundreds of thousands of rows,
-// so they are kept in blocks allocated as the rows reach them, never copied
-// into a larger array as the text grows.
+// Where each row of the viewer's text starts, in little more than two bytes
+// a row: a full text position for every GroupRows rows and the offsets from
+// it for the rows of the group. Rows are at most a width of characters
+// unless blanks hang past its edge, so an offset fits in 16 bits but for
+// rows after a long run of blanks, which are looked up apart. Megabytes of
+// tokens make hundreds of thousands of rows, so they are kept in pages
+// allocated as the rows reach them, never copied into a larger array as the
+// text grows.
 class RowStarts
 {
 public:
@@ -18,33 +22,46 @@ public:
     // One row, starting at 0.
     void reset()
     {
-        m_blocks.clear();
+        m_pages.clear();
+        m_far.clear();
         m_size = 0;
         append(0);
     }
     qsizetype size() const { return m_size; }
     qsizetype at(qsizetype row) const
     {
-        const Block &block = *m_blocks[size_t(row / BlockRows)];
-        return block.base + block.offsets[row % BlockRows];
+        const Page &page = *m_pages[size_t(row / PageRows)];
+        const qsizetype index = row % PageRows;
+        const quint16 offset = page.offsets[index];
+        return page.bases[index / GroupRows] + (offset != Far ? offset : m_far.value(row));
     }
-    qsizetype last() const { return at(size() - 1); }
+    qsizetype last() const { return at(m_size - 1); }
 
     void append(qsizetype position)
     {
-        if (m_size % BlockRows == 0)
-            m_blocks.push_back(std::make_unique_for_overwrite<Block>());
+        if (m_size % PageRows == 0)
+            m_pages.push_back(std::make_unique_for_overwrite<Page>());
         ++m_size;
         setLast(position);
     }
     // Moves the start of the last row.
     void setLast(qsizetype position)
     {
-        Block &block = *m_blocks.back();
-        if ((m_size - 1) % BlockRows == 0)
-            block.base = position;
-        Q_ASSERT(position - block.base <= qsizetype(UINT32_MAX));
-        block.offsets[(m_size - 1) % BlockRows] = quint32(position - block.base);
+        const qsizetype row = m_size - 1;
+        Page &page = *m_pages.back();
+        const qsizetype index = row % PageRows;
+        qsizetype &base = page.bases[index / GroupRows];
+        if (index % GroupRows == 0)
+            base = position;
+        const qsizetype offset = position - base;
+        if (!m_far.isEmpty())
+            m_far.remove(row);
+        if (offset < Far) {
+            page.offsets[index] = quint16(offset);
+        } else {
+            page.offsets[index] = Far;
+            m_far.insert(row, offset);
+        }
     }
     // The last row that starts at or before position.
     qsizetype rowOf(qsizetype position) const
@@ -60,16 +77,22 @@ public:
 
     qsizetype allocatedBytes() const
     {
-        return qsizetype(m_blocks.size() * sizeof(Block) + m_blocks.capacity() * sizeof(m_blocks[0]));
+        return qsizetype(m_pages.size() * sizeof(Page) + m_pages.capacity() * sizeof(m_pages[0]))
+            + m_far.capacity() * qsizetype(2 * sizeof(qsizetype));
     }
 
 private:
-    static constexpr qsizetype BlockRows = 1024;
-    struct Block {
-        qsizetype base;
-        quint32 offsets[BlockRows];
+    static constexpr qsizetype GroupRows = 64;
+    static constexpr qsizetype PageRows = 32 * GroupRows;
+    // The offset of a row looked up in m_far.
+    static constexpr quint16 Far = 0xFFFF;
+    struct Page {
+        qsizetype bases[PageRows / GroupRows];
+        quint16 offsets[PageRows];
     };
 
-    std::vector<std::unique_ptr<Block>> m_blocks;
+    std::vector<std::unique_ptr<Page>> m_pages;
+    // Offsets of Far or more, by row.
+    QHash<qsizetype, qsizetype> m_far;
     qsizetype m_size = 0;
 };

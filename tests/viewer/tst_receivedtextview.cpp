@@ -173,6 +173,10 @@ void tst_ReceivedTextView::lineBreaksEndRows()
 {
     showAsText("ab\r\ncd\ref\ngh");
     QCOMPARE(rows(), (QList<qsizetype> { 0, 4, 7, 10 }));
+    // Blanks hang past the edge however many there are: the rows after
+    // them start further on than the rows are kept in 16 bits.
+    showAsText("ab" + QByteArray(70000, ' ') + "\r\ncd\r\nef");
+    QCOMPARE(rows(), (QList<qsizetype> { 0, 70004, 70008 }));
 }
 
 void tst_ReceivedTextView::tokensBreakLikeTheirCharacters_data()
