@@ -53,9 +53,6 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     setButtonFonts();
 
     m_FrmCommShow = new FrmCommShow(m_transmitter, m_sendTextParser, channels, files, this);
-    m_FrmWirelessShow = new FrmWirelessShow(
-        m_moduleExchange, m_transmitter, m_portSettings, m_receiveViewer, channels, this);
-    m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
     m_trayIcon = std::make_unique<TrayIcon>(this, channels, launcher);
 
     connect(m_ui->cmdCommTest, &QPushButton::clicked, this, &FrmMain::cmdCommTest_Click);
@@ -102,14 +99,9 @@ void FrmMain::Form_Load()
     m_trayIcon->AddTrayIcon();
     m_trayIcon->SetTrayTip(QStringLiteral("Corvessa"));
 
-    for (QWidget *panel : { static_cast<QWidget *>(m_FrmCommShow), static_cast<QWidget *>(m_FrmWirelessShow),
-             static_cast<QWidget *>(m_FrmPortSetShow) })
-        panel->move(panelPosition);
-
-    m_FrmWirelessShow->selectFirstCommand();
+    m_FrmCommShow->move(panelPosition);
     cmdCommTest_Click();
     m_ui->lblTestRF->setText(QString());
-    m_FrmWirelessShow->fillStatusPrinterList();
     m_portSettings.ApplyPortDefaults();
 
     m_TimeSysTimer.start(1000);
@@ -140,6 +132,27 @@ FrmHelpShow &FrmMain::helpPanel()
     return *m_FrmHelpShow;
 }
 
+FrmWirelessShow &FrmMain::wirelessPanel()
+{
+    if (!m_FrmWirelessShow) {
+        m_FrmWirelessShow = new FrmWirelessShow(
+            m_moduleExchange, m_transmitter, m_portSettings, m_receiveViewer, m_channels, this);
+        m_FrmWirelessShow->move(panelPosition);
+        m_FrmWirelessShow->selectFirstCommand();
+        m_FrmWirelessShow->fillStatusPrinterList();
+    }
+    return *m_FrmWirelessShow;
+}
+
+FrmPortSetShow &FrmMain::portSetPanel()
+{
+    if (!m_FrmPortSetShow) {
+        m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
+        m_FrmPortSetShow->move(panelPosition);
+    }
+    return *m_FrmPortSetShow;
+}
+
 void FrmMain::cmdCommTest_Click()
 {
     showPanel(m_FrmCommShow);
@@ -147,12 +160,12 @@ void FrmMain::cmdCommTest_Click()
 
 void FrmMain::cmdWireless_Click()
 {
-    showPanel(m_FrmWirelessShow);
+    showPanel(&wirelessPanel());
 }
 
 void FrmMain::cmdComset_Click()
 {
-    showPanel(m_FrmPortSetShow);
+    showPanel(&portSetPanel());
 }
 
 void FrmMain::cmdHelp_Click()

@@ -67,6 +67,8 @@ private:
     void Form_Resize();
     void TimeSysTimer_Timer();
     void showPanel(QWidget *chosen);
+    FrmWirelessShow &wirelessPanel();
+    FrmPortSetShow &portSetPanel();
     FrmHelpShow &helpPanel();
     void setButtonFonts();
 
@@ -81,10 +83,11 @@ private:
     SendTextParser m_sendTextParser;
     std::unique_ptr<Ui::FrmMain> m_ui;
     FrmCommShow *m_FrmCommShow;
-    FrmWirelessShow *m_FrmWirelessShow;
-    FrmPortSetShow *m_FrmPortSetShow;
-    // Made on first use: reading and laying out the help document is most of
-    // what the panels cost at start-up.
+    // The panels behind the other buttons are made the first time they are
+    // asked for: the first screen needs none of them, and the help document
+    // is read and laid out only then.
+    FrmWirelessShow *m_FrmWirelessShow = nullptr;
+    FrmPortSetShow *m_FrmPortSetShow = nullptr;
     FrmHelpShow *m_FrmHelpShow = nullptr;
     std::unique_ptr<TrayIcon> m_trayIcon;
     QTimer m_TimeSysTimer;

@@ -30,6 +30,9 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
     });
     connect(&m_settings, &PortSettings::baudRateSelected, this, &FrmPortSetShow::markBaudRate);
     connect(&m_settings, &PortSettings::portOpenChanged, this, &FrmPortSetShow::showPortState);
+    // Made on first use, the panel may come after the port opened or the
+    // wireless panel switched the speed.
+    markBaudRate(m_settings.selectedBaudIndex());
     showPortState();
 }
 

@@ -10,10 +10,12 @@ namespace Ui {
 class FrmPortSetShow;
 }
 
-// The port-settings panel: a view of PortSettings. Its initial selections
-// (COM3, 38400bps, 硬件握手, 关闭串口) are those of the form, matching the
-// defaults the main window applies at start. "打开串口" and "关闭串口" always
-// show whether the port is really open, whoever opened or closed it.
+// The port-settings panel: a view of PortSettings. Its initial port and
+// handshake (COM3, 硬件握手) are those of the form, matching the defaults the
+// main window applies at start; only this panel changes them. The speed and
+// the open state, which others change too, are read from the settings when
+// the panel is made. "打开串口" and "关闭串口" always show whether the port is
+// really open, whoever opened or closed it.
 class FrmPortSetShow : public QWidget
 {
     Q_OBJECT

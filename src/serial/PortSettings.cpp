@@ -87,7 +87,7 @@ void PortSettings::SelectBaudRate(int index)
         // The device refused the speed and runs on at the old one: the
         // option and SelectedBaud go on saying so, and the status line does
         // not claim the new one.
-        Q_EMIT baudRateSelected(baudIndex(SelectedBaud));
+        Q_EMIT baudRateSelected(selectedBaudIndex());
         report(error);
         return;
     }
@@ -106,6 +106,11 @@ void PortSettings::OpenPort()
 {
     if (!m_port.portOpen())
         report(m_port.setPortOpen(true));
+}
+
+int PortSettings::selectedBaudIndex() const
+{
+    return baudIndex(SelectedBaud);
 }
 
 bool PortSettings::portOpen() const

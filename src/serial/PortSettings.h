@@ -24,6 +24,8 @@ public:
     void ClosePort();
 
     bool portOpen() const;
+    // The option index of SelectedBaud.
+    int selectedBaudIndex() const;
 
     static QString portCaption(int index);
     static QString baudCaption(int index);

@@ -201,6 +201,11 @@ private:
         Q_ASSERT_X(widget, "child", name);
         return widget;
     }
+    // The panels behind the buttons are made when first shown.
+    void showPanelOf(const char *button) const
+    {
+        QTest::mouseClick(child(button), Qt::LeftButton);
+    }
 
     RecordingUserChannels m_channels;
     ScriptedFileChooser m_files;
@@ -229,6 +234,7 @@ void tst_FormTexts::arialHasArialsMetrics()
 
 void tst_FormTexts::chineseTextHasAFont()
 {
+    showPanelOf("cmdWireless");
     const QFont font = child("WLlblstatus")->font();
     QCOMPARE(undrawable(font, QStringLiteral("提示：当前打印机状态(ON/OFF)")), QString());
 }
@@ -238,6 +244,8 @@ void tst_FormTexts::formsAskForArial()
     FrmReceiveShow viewer(m_channels, m_files);
     FrmSetting dialog(m_channels);
     FrmMsg tip;
+    showPanelOf("cmdWireless");
+    showPanelOf("cmdComset");
     const QList<const QWidget *> forms { m_window.get(), child("FrmCommShow"), child("FrmWirelessShow"),
         child("FrmPortSetShow"), &viewer, &dialog, &tip };
     for (const QWidget *form : forms)
@@ -277,7 +285,7 @@ void tst_FormTexts::wirelessCommands_data()
 void tst_FormTexts::wirelessCommands()
 {
     QFETCH(QString, option);
-    QTest::mouseClick(child("cmdWireless"), Qt::LeftButton);
+    showPanelOf("cmdWireless");
     auto *chosen = m_window->findChild<QRadioButton *>(option);
     QVERIFY(chosen);
     chosen->click();
@@ -310,6 +318,7 @@ void tst_FormTexts::resultTexts()
 {
     QFETCH(QString, label);
     QFETCH(QString, text);
+    showPanelOf("cmdWireless");
     auto *shown = m_window->findChild<QLabel *>(label);
     QVERIFY(shown);
     shown->setText(text);

@@ -8,6 +8,7 @@
 #include "viewer/FrmReceiveShow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -36,6 +37,8 @@ private Q_SLOTS:
 
     void startsWithThePrintTestPanel();
     void portPanelShowsTheDefaults();
+    void portPanelMadeLaterShowsThePortAsItIs();
+    void wirelessPanelStartsAtTheFirstCommand();
     void navigationShowsOnePanel_data();
     void navigationShowsOnePanel();
     void clockFillsTimeAndDateCells();
@@ -106,6 +109,33 @@ void tst_FrmMain::portPanelShowsTheDefaults()
     QCOMPARE(child<QRadioButton>("optPortset_0")->toolTip(), QStringLiteral("/dev/ttyS0"));
 }
 
+void tst_FrmMain::portPanelMadeLaterShowsThePortAsItIs()
+{
+    PtyPort com3(3);
+    QCOMPARE(m_window->port().setHandshaking(0), 0);
+    m_window->portSettings().OpenPort();
+    // As the wireless panel's host baud-rate command switches it.
+    m_window->portSettings().SelectBaudRate(3);
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    for (const char *name : {"optPortset_2", "optBautrateSet_3", "Option1"})
+        QVERIFY2(child<QRadioButton>(name)->isChecked(), name);
+}
+
+void tst_FrmMain::wirelessPanelStartsAtTheFirstCommand()
+{
+    QTest::mouseClick(child<QPushButton>("cmdWireless"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>("WLOption1")->isChecked());
+    QVERIFY(child<QWidget>("WLFrame1")->isVisible());
+    QVERIFY(!child<QWidget>("WLFrame5")->isVisible());
+    const std::pair<const char *, int> combos[] = {{"WLCombo1", 4}, {"WLCombo2", 4}, {"WLCombo3", 125},
+                                                   {"WLCombo4", 125}, {"WLCombo120", 4}};
+    for (const auto &[name, entries] : combos) {
+        QCOMPARE(child<QComboBox>(name)->count(), entries);
+        QCOMPARE(child<QComboBox>(name)->currentIndex(), 0);
+    }
+    QCOMPARE(child<QComboBox>("WLCombo120")->currentText(), QStringLiteral("1号机"));
+}
+
 void tst_FrmMain::navigationShowsOnePanel_data()
 {
     QTest::addColumn<QString>("button");
@@ -127,10 +157,10 @@ void tst_FrmMain::navigationShowsOnePanel()
                                                            {"cmdHelp", "FrmHelpShow"}};
     for (const auto &[buttonName, panelName] : pairs) {
         const bool chosen = QLatin1String(panelName) == shown;
-        // The help panel is made the first time it is asked for; until then
-        // it is not shown either.
+        // All but the first panel are made the first time they are asked
+        // for; until then they are not shown either.
         const bool made = m_window->findChild<QWidget *>(QLatin1String(panelName));
-        QVERIFY(made || (!chosen && QLatin1String(panelName) == QLatin1String("FrmHelpShow")));
+        QVERIFY(made || (!chosen && QLatin1String(panelName) != QLatin1String("FrmCommShow")));
         if (made) {
             QCOMPARE(panel(panelName)->isVisible(), chosen);
             QCOMPARE(panel(panelName)->pos(), QPoint(8, 96));
