@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTime>
 
 namespace {
@@ -22,14 +21,35 @@ const QString chosenButtonStyle = QStringLiteral("background-color: rgb(224, 224
 const QString otherButtonStyle = QStringLiteral("background-color: rgb(240, 240, 240);");
 const QPoint panelPosition(120 / 15, 1440 / 15);
 
+// Drops every time-zone field ("t", "tt", ...) from a time format, with the
+// parentheses around it and the blanks before it. Done by hand: the regular
+// expression engine would be loaded and compiled for this alone, half a
+// megabyte of resident memory for as long as the program runs.
+QString withoutTimeZone(const QString &format)
+{
+    QString kept;
+    for (qsizetype i = 0; i < format.size();) {
+        if (format.at(i) != QLatin1Char('t')) {
+            kept.append(format.at(i++));
+            continue;
+        }
+        if (kept.endsWith(QLatin1Char('(')))
+            kept.chop(1);
+        while (!kept.isEmpty() && kept.back().isSpace())
+            kept.chop(1);
+        while (i < format.size() && format.at(i) == QLatin1Char('t'))
+            ++i;
+        if (i < format.size() && format.at(i) == QLatin1Char(')'))
+            ++i;
+    }
+    return kept;
+}
+
 // The locale's long time format, for the seconds, without the time zone that
 // many locales append to it.
 QString clockFormat(const QLocale &locale)
 {
-    static const QRegularExpression timeZone(QStringLiteral("\\s*\\(?t+\\)?"));
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(timeZone);
-    return format.trimmed();
+    return withoutTimeZone(locale.timeFormat(QLocale::LongFormat)).trimmed();
 }
 
 } // namespace
