@@ -82,15 +82,6 @@ QByteArrayView ReceivedText::bytesFrom(qsizetype byte) const
     return byte < m_bytes.size() ? m_bytes.bytesFrom(byte) : m_tail.bytesFrom(byte - m_bytes.size());
 }
 
-QByteArray ReceivedText::bytes() const
-{
-    QByteArray all;
-    all.reserve(byteCount());
-    while (all.size() < byteCount())
-        all.append(bytesFrom(all.size()));
-    return all;
-}
-
 // The tokens' digits and blanks are code-page-936 characters of one byte
 // each; the text out of Txt is those bytes.
 void ReceivedText::tailTokensToBytes()

@@ -55,10 +55,9 @@ public:
     // The bytes the text stands for: those behind the tokens or characters,
     // then in Txt those that arrived since. They are held in blocks:
     // bytesFrom() gives those from a byte to the end of its block (empty at
-    // the end), and bytes() a copy of them all.
+    // the end).
     qsizetype byteCount() const { return m_bytes.size() + m_tail.size(); }
     QByteArrayView bytesFrom(qsizetype byte) const;
-    QByteArray bytes() const;
 
     qsizetype allocatedBytes() const { return m_bytes.allocatedBytes() + m_tail.allocatedBytes(); }
 

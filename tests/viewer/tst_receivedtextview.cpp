@@ -274,8 +274,8 @@ void tst_ReceivedTextView::laysOutAndMeasuresAheadAcrossBlocks()
     const QByteArray bytes
         = QByteArray(ByteHistory::BlockSize - 1, 'x') + GbkCodec::encode(u"接收") + QByteArray(100, 'y');
     append(bytes, 4096);
+    QTRY_VERIFY(!m_view->isLayingOut());
     QTRY_COMPARE(m_view->measuredAhead(), bytes.size());
-    QVERIFY(!m_view->isLayingOut());
     const qsizetype last = m_view->rowCount() - 1;
     QVERIFY(rowWidth(last, false) <= available() + 0.01);
     QCOMPARE(m_view->text().mid(m_view->rowStart(last)).remove(u' ').right(4), QStringLiteral("7979"));
