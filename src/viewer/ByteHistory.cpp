@@ -182,12 +182,25 @@ void ByteHistory::renderTxt(qsizetype from, qsizetype count, QString &out) const
     char16_t *written = reinterpret_cast<char16_t *>(out.data()) + start;
     char16_t *const first = written;
     const qsizetype end = from + count;
+    // The bytes are read through the block they are in, not looked up one by
+    // one.
+    const char *read = nullptr;
+    const char *blockEnd = nullptr;
+    const auto next = [&] {
+        if (read == blockEnd) {
+            const QByteArrayView run = bytesFrom(index);
+            read = run.data();
+            blockEnd = run.data() + run.size();
+        }
+        ++index;
+        return uchar(*read++);
+    };
     while (position < end && index < m_size) {
-        const uchar byte = at(index++);
+        const uchar byte = next();
         char16_t chars[2] = { GbkCodec::singleByteChar(byte).unicode(), 0 };
         int n = 1;
         if (byte >= firstLeadByte && index < m_size) {
-            const uchar trail = at(index++);
+            const uchar trail = next();
             const QChar pair = GbkCodec::pairChar(byte, trail);
             if (pair.isNull())
                 chars[n++] = GbkCodec::singleByteChar(trail).unicode();
