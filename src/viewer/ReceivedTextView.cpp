@@ -325,7 +325,7 @@ void ReceivedTextView::measureAhead()
         return;
     const QDeadlineTimer deadline(SliceMs);
     while (m_measuredAhead < m_text.byteCount() && !deadline.hasExpired())
-        m_measuredAhead += m_rows.measureAhead(m_text.bytesFrom(m_measuredAhead), 0, deadline);
+        m_measuredAhead += m_rows.measureAhead(m_text.bytesFrom(m_measuredAhead), deadline);
     if (m_measuredAhead < m_text.byteCount())
         m_aheadTimer.start();
 }

@@ -82,11 +82,11 @@ bool WrappedRows::placeCharacters(
     return true;
 }
 
-qsizetype WrappedRows::measureAhead(QByteArrayView bytes, qsizetype from, QDeadlineTimer deadline)
+qsizetype WrappedRows::measureAhead(QByteArrayView bytes, QDeadlineTimer deadline)
 {
     // A character's first measure can take a tenth of a millisecond.
     constexpr qsizetype checkAheadEvery = 16;
-    qsizetype byte = from;
+    qsizetype byte = 0;
     for (qsizetype read = 1; byte < bytes.size(); ++read) {
         const uchar first = uchar(bytes[byte++]);
         QChar ch = GbkCodec::singleByteChar(first);

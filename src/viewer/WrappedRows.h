@@ -37,10 +37,10 @@ public:
     bool extend(const ReceivedText &text, QDeadlineTimer deadline = QDeadlineTimer::Forever);
     qsizetype laidOut() const { return m_laidOut; }
     // Measures the characters that bytes read as code-page-936 text consist
-    // of, from byte from on, until the end or the deadline; returns the byte
-    // reached. A pair split at from is read as two bytes, which only
-    // measures a character more.
-    qsizetype measureAhead(QByteArrayView bytes, qsizetype from, QDeadlineTimer deadline);
+    // of, until the end or the deadline; returns how many bytes it read. A
+    // pair split between two calls is read as two bytes, which only measures
+    // a character more.
+    qsizetype measureAhead(QByteArrayView bytes, QDeadlineTimer deadline);
 
     qsizetype rowCount() const { return m_starts.size(); }
     qsizetype rowStart(qsizetype row) const { return m_starts.at(row); }
