@@ -34,6 +34,15 @@ QByteArray mixedBytes(quint32 seed, qsizetype size)
     return bytes;
 }
 
+// A text in a notation over more than one block, with bytes appended in it
+// after its conversion (in Txt those become tokens after the characters).
+void fillAcrossBlocks(ReceivedText &text, ViewerNotation notation, quint32 seed)
+{
+    text.append(mixedBytes(seed, ByteHistory::BlockSize + 10 * ByteHistory::Stride + 5));
+    text.convert(notation);
+    text.append(mixedBytes(seed + 1, ByteHistory::BlockSize + 3000));
+}
+
 QString tokens(const QByteArray &bytes, bool hex)
 {
     QString text;
@@ -129,9 +138,7 @@ void tst_ReceivedText::stretchesReadAsTheWholeText()
 {
     QFETCH(int, notation);
     ReceivedText text;
-    text.append(mixedBytes(2, ByteHistory::BlockSize + 10 * ByteHistory::Stride + 5));
-    text.convert(N(notation));
-    text.append(mixedBytes(3, ByteHistory::BlockSize + 3000));
+    fillAcrossBlocks(text, N(notation), 2);
     const QString whole = text.text();
     QCOMPARE(text.length(), whole.size());
     QRandomGenerator random(4);
@@ -149,9 +156,7 @@ void tst_ReceivedText::tokensFromAPositionReadAsTheText()
 {
     QFETCH(int, notation);
     ReceivedText text;
-    text.append(mixedBytes(5, ByteHistory::BlockSize + 10 * ByteHistory::Stride + 5));
-    text.convert(N(notation));
-    text.append(mixedBytes(6, ByteHistory::BlockSize + 3000));
+    fillAcrossBlocks(text, N(notation), 5);
     const QString whole = text.text();
     // A block of bytes at a time, each from where the one before ended.
     QString all;
