@@ -14,7 +14,7 @@ constexpr qsizetype checkpointsPerBlock = ByteHistory::BlockSize / ByteHistory::
 
 qsizetype tenLength(uchar byte)
 {
-    return byte >= 100 ? 4 : byte >= 10 ? 3 : 2;
+    return 2 + (byte >= 10) + (byte >= 100);
 }
 
 } // namespace
@@ -39,26 +39,37 @@ void ByteHistory::append(QByteArrayView bytes)
 }
 
 // Counts the characters of bytes about to be stored at offset in the block,
-// with a checkpoint where a stride starts.
+// with a checkpoint where a stride starts. Every received byte passes here,
+// so the counts stay in locals and the checkpoint is looked at per stride.
 void ByteHistory::countChars(Block &block, qsizetype offset, QByteArrayView run)
 {
+    qsizetype ten = m_tenChars;
+    qsizetype txt = m_txtChars;
+    bool lead = m_lead;
     uchar previous = m_size == 0 ? 0 : at(m_size - 1);
-    for (char raw : run) {
-        const uchar byte = uchar(raw);
+    const uchar *byte = reinterpret_cast<const uchar *>(run.data());
+    const uchar *const end = byte + run.size();
+    while (byte < end) {
         if (offset % Stride == 0)
-            block.checkpoints[offset / Stride] = { m_tenChars, m_txtChars, m_lead };
-        m_tenChars += tenLength(byte);
-        if (m_lead) {
-            m_txtChars += GbkCodec::pairChar(previous, byte).isNull() ? 2 : 1;
-            m_lead = false;
-        } else if (byte >= firstLeadByte) {
-            m_lead = true;
-        } else {
-            ++m_txtChars;
+            block.checkpoints[offset / Stride] = { ten, txt, lead };
+        const qsizetype count = std::min(Stride - offset % Stride, qsizetype(end - byte));
+        for (const uchar *const strideEnd = byte + count; byte < strideEnd; ++byte) {
+            ten += tenLength(*byte);
+            if (lead) {
+                txt += GbkCodec::pairChar(previous, *byte).isNull() ? 2 : 1;
+                lead = false;
+            } else if (*byte >= firstLeadByte) {
+                lead = true;
+            } else {
+                ++txt;
+            }
+            previous = *byte;
         }
-        previous = byte;
-        ++offset;
+        offset += count;
     }
+    m_tenChars = ten;
+    m_txtChars = txt;
+    m_lead = lead;
 }
 
 void ByteHistory::clear()

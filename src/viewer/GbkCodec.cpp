@@ -43,6 +43,20 @@ QByteArray GbkCodec::encode(QStringView text)
     return bytes;
 }
 
+bool GbkCodec::learnPairs(QDeadlineTimer deadline)
+{
+    // Asking for a pair takes about a microsecond.
+    constexpr int checkEvery = 256;
+    GbkCodec &codec = instance();
+    while (codec.m_learnt < pastLastPair) {
+        const int pair = codec.m_learnt++;
+        codec.pair(uchar(pair >> 8), uchar(pair));
+        if (pair % checkEvery == 0 && deadline.hasExpired())
+            break;
+    }
+    return codec.m_learnt == pastLastPair;
+}
+
 char16_t GbkCodec::decodePair(uchar lead, uchar trail)
 {
     const char raw[2] = { char(lead), char(trail) };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringDecoder>
 
@@ -35,6 +36,10 @@ public:
     // (every character outside the code page one "?"), lone-byte characters
     // their byte.
     static QByteArray encode(QStringView text);
+    // Asks the converter for the pairs not asked yet, until the deadline;
+    // true once every pair is known. Random bytes ask for thousands of pairs
+    // in their first megabyte, so a view asks ahead of them.
+    static bool learnPairs(QDeadlineTimer deadline);
 
     static bool isLoneByte(QChar ch) { return (ch.unicode() & 0xFF00) == LoneByteBase; }
 
@@ -60,8 +65,13 @@ private:
     static constexpr char16_t LoneByteBase = 0xF700;
     // m_singles is filled at once; m_pairs: 0 = not asked yet, NoPair = the bytes are no character.
     static constexpr char16_t NoPair = 0xFFFF;
+    // Only 0x81-0xFE lead a pair.
+    static constexpr int firstPair = 0x8100;
+    static constexpr int pastLastPair = 0xFF00;
 
     QStringDecoder m_decoder;
     std::vector<char16_t> m_singles;
     std::vector<char16_t> m_pairs;
+    // learnPairs() has asked for every pair before this one.
+    int m_learnt = firstPair;
 };

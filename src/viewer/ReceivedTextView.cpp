@@ -315,15 +315,21 @@ void ReceivedTextView::refresh()
     Q_EMIT laidOut();
 }
 
+// The code page's pairs are learnt first, from the view's first showing, so
+// that the first bytes to arrive are taken in without asking the converter.
 // A Txt layout measures its characters itself, and a layout of the whole
 // text goes first. Laying out appended tokens measures nothing new, so a
 // steady arrival does not hold measuring ahead back. The bytes are read a
 // block at a time; a pair split between two blocks is read as two bytes.
 void ReceivedTextView::measureAhead()
 {
+    const QDeadlineTimer deadline(SliceMs);
+    if (!GbkCodec::learnPairs(deadline)) {
+        m_aheadTimer.start();
+        return;
+    }
     if (m_text.notation() == ViewerNotation::Txt || m_sliceTimer.isActive())
         return;
-    const QDeadlineTimer deadline(SliceMs);
     while (m_measuredAhead < m_text.byteCount() && !deadline.hasExpired())
         m_measuredAhead += m_rows.measureAhead(m_text.bytesFrom(m_measuredAhead), deadline);
     if (m_measuredAhead < m_text.byteCount())

@@ -106,29 +106,43 @@ qsizetype WrappedRows::measureAhead(QByteArrayView bytes, QDeadlineTimer deadlin
 
 // A token whose digits fit in the row is placed whole: placed a character at
 // a time, none of them would break the row either, since advances are never
-// negative. Only the token at a row's end goes a character at a time. True
-// when the layout has got to the last token's end.
+// negative. Only the token at a row's end goes a character at a time, unless
+// it fits a row of its own after a blank, where it would break anyway. Hex
+// tokens in a fixed-pitch font share one shape, so the rest of a row of them
+// is placed at once. True when the layout has got to the last token's end.
 bool WrappedRows::placeTokens(const ReceivedText::Tokens &tokens, qint64 available, QDeadlineTimer deadline)
 {
     const std::vector<TokenShape> &shapes = tokenShapes(tokens.hex);
+    const bool uniform = m_uniformShapes[tokens.hex ? 1 : 0];
     const qint64 blank = advance(u' ');
     qsizetype skip = tokens.skip;
-    for (qsizetype i = 0; i < tokens.bytes.size(); ++i) {
+    qsizetype i = 0;
+    for (qsizetype steps = 1; i < tokens.bytes.size(); ++steps) {
         const TokenShape &shape = shapes[uchar(tokens.bytes[i])];
+        const qint64 step = shape.advance + blank;
+        if (skip == 0 && m_rowAdvance + shape.advance > available && shape.advance <= available
+            && m_breakAfter == m_laidOut && m_laidOut > m_starts.last()) {
+            m_starts.append(m_laidOut);
+            m_rowAdvance = 0;
+        }
         if (skip == 0 && m_rowAdvance + shape.advance <= available) {
-            m_laidOut += shape.digits + 1;
-            m_rowAdvance += shape.advance + blank;
+            const qsizetype fit = uniform ? (available - m_rowAdvance - shape.advance) / step + 1 : 1;
+            const qsizetype count = std::min(fit, tokens.bytes.size() - i);
+            m_laidOut += count * (shape.digits + 1);
+            m_rowAdvance += count * step;
             m_breakAfter = m_laidOut;
             m_advanceAtBreak = m_rowAdvance;
             m_previous = u' ';
+            i += count;
         } else {
             m_piece.clear();
             NotationConverter::appendTokens(m_piece, tokens.bytes.sliced(i, 1), tokens.hex);
             for (qsizetype c = skip; c < m_piece.size(); ++c)
                 place(m_piece[c], m_laidOut++, available);
             skip = 0;
+            ++i;
         }
-        if (i % checkEvery == checkEvery - 1 && i + 1 < tokens.bytes.size() && deadline.hasExpired())
+        if (steps % checkEvery == 0 && i < tokens.bytes.size() && deadline.hasExpired())
             return false;
     }
     return true;
@@ -149,6 +163,10 @@ const std::vector<WrappedRows::TokenShape> &WrappedRows::tokenShapes(bool hex)
             shape.advance += advance(token[i]);
         shapes.push_back(shape);
     }
+    m_uniformShapes[hex ? 1 : 0] = shapes.front().advance + advance(u' ') > 0
+        && std::all_of(shapes.begin(), shapes.end(), [&](const TokenShape &shape) {
+               return shape.digits == shapes.front().digits && shape.advance == shapes.front().advance;
+           });
     return shapes;
 }
 

@@ -81,6 +81,8 @@ private:
     std::vector<qint32> m_advances;
     // Per byte value, for Ten and for Hex tokens; made on first use.
     std::vector<TokenShape> m_tokenShapes[2];
+    // All 256 shapes alike, so that a row of tokens is placed at once.
+    bool m_uniformShapes[2] = {};
     int m_width = 0;
     RowStarts m_starts;
     qsizetype m_laidOut = 0;
