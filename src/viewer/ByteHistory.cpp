@@ -56,7 +56,7 @@ void ByteHistory::countChars(Block &block, qsizetype offset, QByteArrayView run)
         for (const uchar *const strideEnd = byte + count; byte < strideEnd; ++byte) {
             ten += tenLength(*byte);
             if (lead) {
-                txt += GbkCodec::pairChar(previous, *byte).isNull() ? 2 : 1;
+                txt += GbkCodec::isPair(previous, *byte) ? 1 : 2;
                 lead = false;
             } else if (*byte >= firstLeadByte) {
                 lead = true;

@@ -63,6 +63,8 @@ char16_t GbkCodec::decodePair(uchar lead, uchar trail)
     const QString decoded = m_decoder.decode(QByteArrayView(raw, 2));
     char16_t &known = m_pairs[lead << 8 | trail];
     known = roundTrips(decoded, QByteArrayView(raw, 2)) ? decoded.at(0).unicode() : NoPair;
+    m_asked[lead << 8 | trail] = true;
+    m_characters[lead << 8 | trail] = known != NoPair;
     return known;
 }
 

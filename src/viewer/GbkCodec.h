@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <bitset>
 #include <vector>
 
 // Code page 936 as the viewer's text notation needs it: received bytes shown
@@ -31,6 +32,17 @@ public:
     {
         const QChar ch = instance().pair(lead, trail);
         return ch.unicode() == NoPair ? QChar() : ch;
+    }
+    // Whether lead x 256 + trail is a character of the code page. Every
+    // received byte pair is counted through here, so the answer is kept in a
+    // bit set small enough to stay in the cache.
+    static bool isPair(uchar lead, uchar trail)
+    {
+        GbkCodec &codec = instance();
+        const int pair = lead << 8 | trail;
+        if (!codec.m_asked[pair])
+            codec.decodePair(lead, trail);
+        return codec.m_characters[pair];
     }
     // The bytes of text in code page 936, as the send notation encodes them
     // (every character outside the code page one "?"), lone-byte characters
@@ -72,6 +84,8 @@ private:
     QStringDecoder m_decoder;
     std::vector<char16_t> m_singles;
     std::vector<char16_t> m_pairs;
+    std::bitset<0x10000> m_asked;
+    std::bitset<0x10000> m_characters;
     // learnPairs() has asked for every pair before this one.
     int m_learnt = firstPair;
 };

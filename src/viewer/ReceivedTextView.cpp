@@ -94,6 +94,7 @@ void ReceivedTextView::clear()
 void ReceivedTextView::appendReceived(QByteArrayView bytes)
 {
     m_text.append(bytes);
+    m_arrived.start();
     scheduleRefresh();
 }
 
@@ -315,14 +316,18 @@ void ReceivedTextView::refresh()
     Q_EMIT laidOut();
 }
 
-// The code page's pairs are learnt first, from the view's first showing, so
-// that the first bytes to arrive are taken in without asking the converter.
-// A Txt layout measures its characters itself, and a layout of the whole
-// text goes first. Laying out appended tokens measures nothing new, so a
-// steady arrival does not hold measuring ahead back. The bytes are read a
-// block at a time; a pair split between two blocks is read as two bytes.
+// Work done ahead waits while bytes keep arriving, so that it never slows
+// taking them in. The code page's pairs are learnt first, from the view's
+// first showing, so that the first bytes to arrive are taken in without
+// asking the converter. A Txt layout measures its characters itself, and a
+// layout of the whole text goes first. The bytes are read a block at a
+// time; a pair split between two blocks is read as two bytes.
 void ReceivedTextView::measureAhead()
 {
+    if (m_arrived.isValid() && !m_arrived.hasExpired(AheadIntervalMs)) {
+        m_aheadTimer.start();
+        return;
+    }
     const QDeadlineTimer deadline(SliceMs);
     if (!GbkCodec::learnPairs(deadline)) {
         m_aheadTimer.start();
