@@ -31,10 +31,18 @@ launch() { # launch NAME DEV: sets PID
   esac
   PID=$!
 }
-window() { # the first visible window of PID, polled every 10 ms
+window() { # the first visible window of PID, polled every 10 ms; empty if PID ends first
   local w; for _ in $(seq 1000); do
     w=$(xdotool search --onlyvisible --pid "$1" --name '^(Veltrin|BareQt)$' 2>/dev/null | head -n 1)
-    [ -n "$w" ] && { echo "$w"; return; }; sleep 0.01
+    [ -n "$w" ] && { echo "$w"; return; }; kill -0 "$1" 2>/dev/null || return; sleep 0.01
+  done
+}
+# A fresh Xvfb now and then closes a new client's connection before answering it ("could not connect
+# to display"), Qt aborts, and that launch is no start-up of the program: it is launched again.
+shown() { # shown NAME DEV: launches until a window shows; sets PID, WIN and T0, the successful launch's start
+  for _ in 1 2 3; do
+    T0=$(ms); launch "$1" "$2"; WIN=$(window "$PID"); [ -n "$WIN" ] && return
+    echo "  $1 ended before its window showed; launched again" >&2; wait "$PID" 2>/dev/null
   done
 }
 open_viewer() { # 串口设置, 打开串口 on its indicator, then lblTestRF (twips at 15 per pixel)
@@ -57,7 +65,7 @@ pty_pair() { # pty_pair NAME: W/NAME.dev for the reader, W/NAME.peer for the wri
 # Start-up and idle memory, alternating so that both see the same load.
 for i in 1 2 3 4 5; do
   for app in bareqt veltrin; do
-    t0=$(ms); launch $app /dev/null; window "$PID" >/dev/null; echo $(( $(ms) - t0 )) >>"$W/$app.start"
+    shown $app /dev/null; echo $(( $(ms) - T0 )) >>"$W/$app.start"
     [ "$i" = 5 ] && { sleep 2; kb "$PID" VmRSS >"$W/$app.idle"; }
     kill "$PID"; wait "$PID" 2>/dev/null
   done
@@ -74,8 +82,8 @@ pty_pair bare; cat "$W/bare.dev" >"$W/bare.got" & PIDS+=($!); sleep 0.3
 
 ingest() { # ingest NAME PAYLOAD: Veltrin with its viewer shown takes PAYLOAD; sets DRAIN_MS LOOP_MS PING HWM IDLE ANON FILE
   pty_pair "$1"
-  launch veltrin "$W/$1.dev"; local pid=$PID win; PIDS+=($pid)
-  win=$(window "$pid"); sleep 1; open_viewer "$win"; sleep 1
+  shown veltrin "$W/$1.dev"; local pid=$PID win=$WIN; PIDS+=($pid)
+  sleep 1; open_viewer "$win"; sleep 1
   IDLE=$(kb "$pid" VmRSS); local anon0 file0; anon0=$(kb "$pid" RssAnon); file0=$(kb "$pid" RssFile)
   "$W/xping" "$win" 120 10 >"$W/$1.ping" & local ping=$!
   local t0; t0=$(ms); LOOP_MS=$(write_into "$W/$1.peer" "$2"); DRAIN_MS=$(( $(ms) - t0 ))
