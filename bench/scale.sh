@@ -2,7 +2,7 @@
 # Veltrin at scale, every figure next to its baseline from the same run, on a private Xvfb:
 #   start-up to the window shown, median of 5 launches alternating with a bare Qt window (bareqt.cpp);
 #   idle RSS of both; 1 MiB of random bytes drained through a socat pty pair by Veltrin (viewer shown,
-#   Hex) and by cat, five rounds alternating; the longest answer to _NET_WM_PING (xping.c) while 1 MiB
+#   Hex) and by cat, nine rounds alternating; the longest answer to _NET_WM_PING (xping.c) while 1 MiB
 #   and 8 MiB arrive; the peak RSS at 8 MiB in bytes held per byte received; then bench_convert
 #   (Hex -> Ten -> Txt -> Hex of 8 MiB against xxd -p) on the same display.
 # Usage: bench/scale.sh BUILD_DIR   (a Release build of Veltrin with its benchmarks)
@@ -23,7 +23,7 @@ echo "display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 ms() { date +%s%3N; }
 kb() { awk -v k="$2" '$1==k":"{print $2}' "/proc/$1/status" 2>/dev/null; }
-median() { sort -n | sed -n 3p; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 launch() { # launch NAME DEV: sets PID
   case $1 in
     bareqt)  "$W/bareqt" >>"$W/app.log" 2>&1 & ;;
@@ -92,18 +92,19 @@ ingest() { # ingest NAME PAYLOAD: Veltrin with its viewer shown takes PAYLOAD; s
   ANON=$(( $(kb "$pid" RssAnon) - anon0 )); FILE=$(( $(kb "$pid" RssFile) - file0 ))
   kill "$pid"; wait "$pid" 2>/dev/null
 }
-# Five rounds, cat and Veltrin alternating, so that both see the same load.
-for i in 1 2 3 4 5; do
+# Nine rounds, cat and Veltrin alternating, so that both see the same load; each drain includes the
+# writer's start, which alone varies by tens of milliseconds from round to round.
+for i in $(seq 9); do
   t0=$(ms); write_into "$W/bare.peer" "$W/1MiB" >>"$W/cat.loop"; echo $(( $(ms) - t0 )) >>"$W/cat.drain"
   ingest "one$i" "$W/1MiB"; echo "$DRAIN_MS" >>"$W/veltrin.drain"; echo "$LOOP_MS" >>"$W/veltrin.loop"
   echo "  ping while 1 MiB arrives, round $i: $PING (goal: max <= 16 ms)"
 done
 t0=$(ms); python3 -c 'import sys'; writer_ms=$(( $(ms) - t0 ))
 cat_ms=$(median <"$W/cat.drain"); drain_ms=$(median <"$W/veltrin.drain")
-echo "1 MiB drained, median of 5: Veltrin $drain_ms ms ($(sort -n "$W/veltrin.drain" | paste -sd' ')), cat $cat_ms ms" \
+echo "1 MiB drained, median of 9: Veltrin $drain_ms ms ($(sort -n "$W/veltrin.drain" | paste -sd' ')), cat $cat_ms ms" \
   "($(sort -n "$W/cat.drain" | paste -sd' ')), ratio $(echo "scale=2; $drain_ms / $cat_ms" | bc) (goal <= 1.1);" \
   "each includes the writer's start, python3 alone $writer_ms ms"
-echo "  the write loop alone, median of 5: Veltrin $(median <"$W/veltrin.loop") ms ($(sort -n "$W/veltrin.loop" | paste -sd' '))," \
+echo "  the write loop alone, median of 9: Veltrin $(median <"$W/veltrin.loop") ms ($(sort -n "$W/veltrin.loop" | paste -sd' '))," \
   "cat $(median <"$W/cat.loop") ms ($(sort -n "$W/cat.loop" | paste -sd' '))"
 ingest eight "$W/8MiB"
 echo "8 MiB: ping $PING (goal: max <= 16 ms)"

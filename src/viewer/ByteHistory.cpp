@@ -40,7 +40,8 @@ void ByteHistory::append(QByteArrayView bytes)
 
 // Counts the characters of bytes about to be stored at offset in the block,
 // with a checkpoint where a stride starts. Every received byte passes here,
-// so the counts stay in locals and the checkpoint is looked at per stride.
+// so the counts stay in locals, the checkpoint is looked at per stride, and
+// the Ten count, which needs no state, runs in a loop of its own.
 void ByteHistory::countChars(Block &block, qsizetype offset, QByteArrayView run)
 {
     qsizetype ten = m_tenChars;
@@ -53,8 +54,9 @@ void ByteHistory::countChars(Block &block, qsizetype offset, QByteArrayView run)
         if (offset % Stride == 0)
             block.checkpoints[offset / Stride] = { ten, txt, lead };
         const qsizetype count = std::min(Stride - offset % Stride, qsizetype(end - byte));
+        for (qsizetype i = 0; i < count; ++i)
+            ten += tenLength(byte[i]);
         for (const uchar *const strideEnd = byte + count; byte < strideEnd; ++byte) {
-            ten += tenLength(*byte);
             if (lead) {
                 txt += GbkCodec::isPair(previous, *byte) ? 1 : 2;
                 lead = false;
