@@ -94,7 +94,6 @@ void ReceivedTextView::clear()
 void ReceivedTextView::appendReceived(QByteArrayView bytes)
 {
     m_text.append(bytes);
-    m_arrived.start();
     scheduleRefresh();
 }
 
@@ -316,24 +315,25 @@ void ReceivedTextView::refresh()
     Q_EMIT laidOut();
 }
 
-// Work done ahead waits while bytes keep arriving, so that it never slows
-// taking them in. The code page's pairs are learnt first, from the view's
-// first showing, so that the first bytes to arrive are taken in without
-// asking the converter. A Txt layout measures its characters itself, and a
-// layout of the whole text goes first. The bytes are read a block at a
-// time; a pair split between two blocks is read as two bytes.
+// The code page's pairs are learnt first, from the view's first showing, so
+// that the first bytes to arrive are taken in without asking the converter.
+// A Txt layout measures its characters itself, and a layout of the whole
+// text goes first. Laying out appended tokens measures nothing new, so a
+// steady arrival does not hold measuring ahead back: its first slices find
+// the fallback fonts, which a conversion to Txt soon after would otherwise
+// wait for. The bytes are read a block at a time; a pair split between two
+// blocks is read as two bytes.
 void ReceivedTextView::measureAhead()
 {
-    if (m_arrived.isValid() && !m_arrived.hasExpired(AheadIntervalMs)) {
-        m_aheadTimer.start();
+    // A layout in slices starts this again when it is done.
+    if (m_sliceTimer.isActive())
         return;
-    }
     const QDeadlineTimer deadline(SliceMs);
     if (!GbkCodec::learnPairs(deadline)) {
         m_aheadTimer.start();
         return;
     }
-    if (m_text.notation() == ViewerNotation::Txt || m_sliceTimer.isActive())
+    if (m_text.notation() == ViewerNotation::Txt)
         return;
     while (m_measuredAhead < m_text.byteCount() && !deadline.hasExpired())
         m_measuredAhead += m_rows.measureAhead(m_text.bytesFrom(m_measuredAhead), deadline);

@@ -115,8 +115,6 @@ private:
     QTimer m_aheadTimer;
     qsizetype m_measuredAhead = 0;
     QElapsedTimer m_shown;
-    // When bytes last arrived.
-    QElapsedTimer m_arrived;
     QProgressBar *m_busy;
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;
