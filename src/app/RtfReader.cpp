@@ -1,5 +1,6 @@
 #include "app/RtfReader.h"
 
+#include "notation/CodePage936.h"
 #include "notation/HexDigit.h"
 
 #include <QStringDecoder>
@@ -33,6 +34,18 @@ bool isSkippedDestination(const QByteArray &word)
         "listoverridetable", "rsidtbl", "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
         "datastore", "generator" };
     return std::find(std::begin(words), std::end(words), word) != std::end(words);
+}
+
+// GBK goes through the program's code page 936 converter, which a Qt
+// without ICU lacks too; other code pages fall back to Latin-1 there.
+QString decodedIn(const QByteArray &encoding, QByteArrayView bytes)
+{
+    if (encoding == "GBK")
+        return CodePage936::converter().decode(bytes);
+    QStringDecoder decoder(encoding.constData());
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Latin1);
+    return decoder.decode(bytes);
 }
 
 } // namespace
@@ -259,10 +272,7 @@ void RtfReader::readFontNameCharacter(char c)
             m_fontNameBytes.append(c);
         return;
     }
-    QStringDecoder decoder(encodingOfFont(m_definingFont).constData());
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Latin1);
-    m_fontNames.insert(m_definingFont, QString(decoder.decode(m_fontNameBytes)).trimmed());
+    m_fontNames.insert(m_definingFont, decodedIn(encodingOfFont(m_definingFont), m_fontNameBytes).trimmed());
     m_fontNameBytes.clear();
 }
 
@@ -326,10 +336,7 @@ void RtfReader::flushBytes()
 {
     if (m_pendingBytes.isEmpty())
         return;
-    QStringDecoder decoder(m_pendingEncoding.constData());
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Latin1);
-    appendToRun(decoder.decode(m_pendingBytes));
+    appendToRun(decodedIn(m_pendingEncoding, m_pendingBytes));
     m_pendingBytes.clear();
 }
 

@@ -1,5 +1,7 @@
 #include "notation/GbkEncoder.h"
 
+#include "notation/CodePage936.h"
+
 namespace {
 
 constexpr char unencodable = '?';
@@ -15,8 +17,7 @@ char *makeRoom(QByteArray &bytes, qsizetype end, qsizetype units)
 } // namespace
 
 GbkEncoder::GbkEncoder()
-    : m_encoder("GBK", QStringConverter::Flag::Stateless)
-    , m_known(0x10000, 0)
+    : m_known(0x10000, 0)
 { }
 
 GbkEncoder &GbkEncoder::instance()
@@ -73,12 +74,11 @@ qsizetype GbkEncoder::appendAsked(QStringView rest, QByteArray &bytes)
 
 void GbkEncoder::appendCharacter(QStringView character, QByteArray &bytes)
 {
-    const qsizetype before = bytes.size();
-    bytes.resize(before + m_encoder.requiredSpace(character.size()));
-    const char *end = m_encoder.appendToBuffer(bytes.data() + before, character);
-    bytes.truncate(end - bytes.constData());
-    if (bytes.size() == before)
+    const QByteArray encoded = CodePage936::converter().encodeCharacter(character);
+    if (encoded.isEmpty())
         bytes.append(unencodable);
+    else
+        bytes.append(encoded);
 }
 
 void GbkEncoder::remember(char16_t c, QByteArrayView encoded)

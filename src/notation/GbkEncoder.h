@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QStringEncoder>
 #include <QStringView>
 
 #include <vector>
@@ -11,12 +10,12 @@
 // "?" (63). The send notation and the viewer's text notation both encode
 // through here.
 //
-// The converter alone is not enough: it writes nothing at all for
-// unencodable "default-ignorable" characters (zero-width space, byte-order
-// mark, soft hyphen and thousands more, all common in pasted text), and a
-// stateless encoder still holds back a high surrogate that ends its input.
-// Asking it one character at a time and turning "nothing" into "?" fixes
-// both without a list of such characters. Each BMP character's bytes are
+// The converter (CodePage936) is asked one character at a time, and a
+// character it cannot give bytes for becomes "?": a converter asked for a
+// whole text writes nothing at all for unencodable "default-ignorable"
+// characters (zero-width space, byte-order mark, soft hyphen and thousands
+// more, all common in pasted text), and a stateless one still holds back a
+// high surrogate that ends its input. Each BMP character's bytes are
 // asked once and remembered, since one converter call costs microseconds and
 // texts run to megabytes; ASCII, which the code page keeps as it is, and
 // remembered characters are written straight into the output. Like
@@ -40,6 +39,5 @@ private:
     // byte count in bits 16-17 and the bytes in bits 0-15.
     static constexpr quint32 Known = 1u << 24;
 
-    QStringEncoder m_encoder;
     std::vector<quint32> m_known;
 };

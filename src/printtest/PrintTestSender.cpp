@@ -17,17 +17,31 @@ quint8 PrintTestSender::printerSet(int tickedBits)
     return quint8(tickedBits == 0 ? 128 : tickedBits);
 }
 
-std::optional<QString> PrintTestSender::prepare(const QString &text)
+quint8 PrintTestSender::printerSetOf(const QList<int> &printers)
 {
-    m_transmitter.setStopSending(false);
+    int ticked = 0;
+    for (int printer : printers)
+        ticked |= ControlFrame::printerAddress(printer - 1);
+    return printerSet(ticked);
+}
+
+std::optional<QString> PrintTestSender::preparedText(
+    const QString &text, qint16 dataMode, UserChannels &channels)
+{
     if (text.isEmpty()) {
-        m_channels.ShowTip(QStringLiteral("发送数据不能为空！"), 0);
+        channels.ShowTip(QStringLiteral("发送数据不能为空！"), 0);
         return std::nullopt;
     }
     QString prepared = text;
-    if (m_parser.DataMode != SendNotation::Text)
+    if (dataMode != SendNotation::Text)
         prepared.replace(QLatin1String("\r\n"), QLatin1String(" "));
     return prepared;
+}
+
+std::optional<QString> PrintTestSender::prepare(const QString &text)
+{
+    m_transmitter.setStopSending(false);
+    return preparedText(text, m_parser.DataMode, m_channels);
 }
 
 void PrintTestSender::transmit(const QString &prepared, quint8 printerSet)

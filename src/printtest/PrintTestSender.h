@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -20,10 +21,16 @@ public:
     // The printer set for the ticked printers (bit n-1 for printer n): 128,
     // which names none of the slave addresses, when none is ticked.
     static quint8 printerSet(int tickedBits);
+    // The same for printers numbered 1-4.
+    static quint8 printerSetOf(const QList<int> &printers);
 
-    // Clears a stop request left from before and refuses an empty text with
-    // the tip "发送数据不能为空！" (nullopt). Otherwise the text to transmit:
-    // line breaks (CR LF) become blanks unless the notation in force is text.
+    // Refuses an empty text with the tip "发送数据不能为空！" (nullopt).
+    // Otherwise the text to convert: line breaks (CR LF) become blanks
+    // unless dataMode, the notation in force, is text.
+    static std::optional<QString> preparedText(const QString &text, qint16 dataMode, UserChannels &channels);
+
+    // Clears a stop request left from before; then preparedText() in the
+    // parser's notation.
     std::optional<QString> prepare(const QString &text);
 
     // The select-printers frame, then the prepared text.

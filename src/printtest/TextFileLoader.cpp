@@ -1,5 +1,7 @@
 #include "printtest/TextFileLoader.h"
 
+#include "notation/CodePage936.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,7 +57,11 @@ std::optional<QString> decoded(QByteArrayView bytes, QStringConverter::Encoding 
 
 std::optional<QString> decodedGbk(QByteArrayView bytes)
 {
-    return decoded(bytes, QStringDecoder("GBK", QStringConverter::Flag::Stateless));
+    bool valid = false;
+    QString text = CodePage936::converter().decode(bytes, &valid);
+    if (!valid || !QStringView(text).isValidUtf16())
+        return std::nullopt;
+    return text;
 }
 
 } // namespace

@@ -1,15 +1,15 @@
 #include "viewer/GbkCodec.h"
 
+#include "notation/CodePage936.h"
 #include "notation/GbkEncoder.h"
 
 GbkCodec::GbkCodec()
-    : m_decoder("GBK", QStringConverter::Flag::Stateless)
-    , m_singles(0x100)
+    : m_singles(0x100)
     , m_pairs(0x10000, 0)
 {
     for (int byte = 0; byte < 0x100; ++byte) {
         const char raw = char(byte);
-        const QString decoded = m_decoder.decode(QByteArrayView(&raw, 1));
+        const QString decoded = CodePage936::converter().decode(QByteArrayView(&raw, 1));
         m_singles[byte] = roundTrips(decoded, QByteArrayView(&raw, 1)) ? decoded.at(0).unicode()
                                                                        : char16_t(LoneByteBase + byte);
     }
@@ -60,7 +60,7 @@ bool GbkCodec::learnPairs(QDeadlineTimer deadline)
 char16_t GbkCodec::decodePair(uchar lead, uchar trail)
 {
     const char raw[2] = { char(lead), char(trail) };
-    const QString decoded = m_decoder.decode(QByteArrayView(raw, 2));
+    const QString decoded = CodePage936::converter().decode(QByteArrayView(raw, 2));
     char16_t &known = m_pairs[lead << 8 | trail];
     known = roundTrips(decoded, QByteArrayView(raw, 2)) ? decoded.at(0).unicode() : NoPair;
     m_asked[lead << 8 | trail] = true;

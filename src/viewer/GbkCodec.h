@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
-#include <QStringDecoder>
 
 #include <bitset>
 #include <vector>
@@ -81,7 +80,6 @@ private:
     static constexpr int firstPair = 0x8100;
     static constexpr int pastLastPair = 0xFF00;
 
-    QStringDecoder m_decoder;
     std::vector<char16_t> m_singles;
     std::vector<char16_t> m_pairs;
     std::bitset<0x10000> m_asked;

@@ -1,4 +1,5 @@
 #include "SpecialFiles.h"
+#include "notation/GbkEncoder.h"
 #include "printtest/TextFileLoader.h"
 
 #include <QDir>
@@ -16,9 +17,12 @@ QByteArray encoded(QStringConverter::Encoding encoding, const QString &text)
     return QStringEncoder(encoding).encode(text);
 }
 
+// Through the program's own converter: a Qt without ICU has no "GBK".
 QByteArray gbk(const QString &text)
 {
-    return QStringEncoder("GBK").encode(text);
+    QByteArray bytes;
+    GbkEncoder::append(text, bytes);
+    return bytes;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "EveryCodePoint.h"
 
-#include <QStringDecoder>
+#include "notation/CodePage936.h"
 
 #include <algorithm>
 #include <optional>
@@ -19,13 +19,12 @@ void appendCodePoint(QString &text, char32_t c)
     }
 }
 
-// The one character bytes decode to, or nothing. A fresh decoder each time:
-// its error flag does not reset.
+// The one character bytes decode to, or nothing.
 std::optional<char32_t> decodedCharacter(QByteArrayView bytes)
 {
-    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError() || text.size() != 1 || text[0] == QChar::ReplacementCharacter)
+    bool valid = false;
+    const QString text = CodePage936::converter().decode(bytes, &valid);
+    if (!valid || text.size() != 1 || text[0] == QChar::ReplacementCharacter)
         return std::nullopt;
     return text[0].unicode();
 }

@@ -8,8 +8,10 @@
 #include "PortList.h"
 #include "PrintDataReader.h"
 #include "ResultWriter.h"
+#include "SendPreview.h"
 #include "SendProgress.h"
 #include "console/SignalWatcher.h"
+#include "notation/CodePage936.h"
 
 #include <QEventLoop>
 #include <QIODevice>
@@ -57,11 +59,18 @@ int CliApplication::run(const QStringList &arguments)
     }
 
     CliChannels channels(m_err, request.verbose);
+    // Decided here, once: a build without a working converter says so even
+    // without --verbose, since every Chinese character would go out as "?".
+    const CodePage936 &codePage = CodePage936::converter();
+    if (request.verbose || !codePage.isValid())
+        channels.diagnostic(QStringLiteral("code page 936: %1").arg(codePage.name()));
     std::optional<QString> printData;
     if (request.command == QLatin1String("send")) {
         printData = PrintDataReader::read(request, channels);
         if (!printData)
             return UsageError;
+        if (request.dryRun)
+            return SendPreview::write(request, *printData, channels, results);
     }
     KitSession session(channels);
     SendProgress progress(session.transmitter(), m_err, m_stderrIsTerminal);

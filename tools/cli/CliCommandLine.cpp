@@ -35,6 +35,9 @@ const QCommandLineOption notationOption { QStringLiteral("notation"),
 const QCommandLineOption fileOption { QStringLiteral("file"),
     QStringLiteral("Send a text file, read as \"打开文件\" reads it (under a first line #txt)."),
     QStringLiteral("FILE") };
+const QCommandLineOption dryRunOption { QStringLiteral("dry-run"),
+    QStringLiteral("Print the bytes the send would put on the line, in hex (the select frame, then the "
+                   "data), and open no port.") };
 const QCommandLineOption formatOption { QStringLiteral("format"),
     QStringLiteral("hex, dec or text: the viewer's Hex, Ten or Txt notation (default hex)."),
     QStringLiteral("FORMAT") };
@@ -133,7 +136,7 @@ QList<CliCommandLine::Command> CliCommandLine::commands()
             QStringLiteral("Send print data to printers: the select frame, then the data. Ctrl+C stops it."),
             { { QStringLiteral("TEXT"), Kind::Text,
                 QStringLiteral("Print data in the send notation, or - to read it from stdin.") } },
-            Count::LastOptional, { printersOption, notationOption, fileOption } },
+            Count::LastOptional, { printersOption, notationOption, fileOption, dryRunOption } },
         { QStringLiteral("monitor"), QStringLiteral("Print received bytes as they come."), {}, Count::Exact,
             { formatOption, secondsOption } },
     };
@@ -328,6 +331,7 @@ bool CliCommandLine::readSendOptions(const QCommandLineParser &parser, const QSt
         m_request.notation = qint16(*notation);
     }
     m_request.file = parser.value(fileOption);
+    m_request.dryRun = parser.isSet(dryRunOption);
     if (parser.isSet(fileOption) == !values.isEmpty())
         return reject(QStringLiteral("send takes one of TEXT, - (stdin) or --file FILE"));
     if (parser.isSet(fileOption) && m_request.file.isEmpty())

@@ -30,6 +30,8 @@ struct CliRequest {
     QList<int> printers { 3 };
     qint16 notation = 0;
     QString file;
+    // Print the bytes instead of sending them; no port is opened.
+    bool dryRun = false;
 
     // monitor: the viewer notation of the output, and how long to watch
     // (0: until interrupted).

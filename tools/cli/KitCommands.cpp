@@ -225,12 +225,9 @@ int KitCommands::send()
     const std::optional<QString> prepared = sender.prepare(m_printData);
     if (!prepared)
         return UsageError;
-    int ticked = 0;
-    for (int printer : m_request.printers)
-        ticked |= printerAddress(printer);
     if (!m_interrupted) {
         m_progress.start();
-        sender.transmit(*prepared, PrintTestSender::printerSet(ticked));
+        sender.transmit(*prepared, PrintTestSender::printerSetOf(m_request.printers));
         m_progress.finish();
     }
     if (const int code = failure())
