@@ -19,12 +19,15 @@ void appendCodePoint(QString &text, char32_t c)
     }
 }
 
-// The one character bytes decode to, or nothing.
+// The one character bytes stand for, or nothing: what they decode to, when
+// the converter turns it back into the same bytes. Converters differ in what
+// they call invalid (Windows' under Wine refuses a lone 0xFF, yet reads it
+// as U+F8F5 and writes U+F8F5 as 0xFF), never in what round-trips.
 std::optional<char32_t> decodedCharacter(QByteArrayView bytes)
 {
-    bool valid = false;
-    const QString text = CodePage936::converter().decode(bytes, &valid);
-    if (!valid || text.size() != 1 || text[0] == QChar::ReplacementCharacter)
+    CodePage936 &codePage = CodePage936::converter();
+    const QString text = codePage.decode(bytes);
+    if (text.size() != 1 || text[0] == QChar::ReplacementCharacter || codePage.encodeCharacter(text) != bytes)
         return std::nullopt;
     return text[0].unicode();
 }

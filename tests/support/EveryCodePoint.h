@@ -19,9 +19,11 @@ public:
 
     explicit EveryCodePoint(const Expectation &expectation);
 
-    // Code page 936 as its decoder sees it: appends the one or two bytes
-    // that decode to c, or "?" when no byte sequence does. Built from the
-    // decoder alone, so that it owes nothing to the encoders it checks.
+    // Code page 936 as its converter sees it: appends the one or two bytes
+    // that decode to c and back, or "?" when no byte sequence does. Built
+    // from the converter's answers for every byte sequence, so that it owes
+    // nothing to the encoders it checks (their per-character rules and
+    // caches).
     static void appendCodePageBytes(char32_t c, QByteArray &bytes);
 
     // The first code point whose bytes differ, as "U+200B gives 41 42,
