@@ -5,7 +5,6 @@
 #include "interfaces/UserChannels.h"
 #include "printtest/FrmCommShow.h"
 #include "protocol/FrmWirelessShow.h"
-#include "serial/CommErrorReport.h"
 #include "serial/FrmPortSetShow.h"
 #include "ui_FrmMain.h"
 
@@ -60,19 +59,15 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_channels(channels)
     , m_launcher(launcher)
-    , m_portSettings(m_MSComm1, channels)
-    , m_transmitter(m_MSComm1, channels)
     , m_receiveViewer(this, channels, files)
-    , m_commEvents(m_MSComm1, m_transmitter, channels, m_receiveViewer)
-    , m_moduleExchange(m_MSComm1, m_transmitter, m_commEvents)
-    , m_sendTextParser(m_transmitter, channels)
+    , m_engine(channels, m_receiveViewer)
     , m_ui(std::make_unique<Ui::FrmMain>())
 {
     m_ui->setupUi(this);
     setFixedSize(size());
     setButtonFonts();
 
-    m_FrmCommShow = new FrmCommShow(m_transmitter, m_sendTextParser, channels, files, this);
+    m_FrmCommShow = new FrmCommShow(transmitter(), sendTextParser(), channels, files, this);
     m_trayIcon = std::make_unique<TrayIcon>(this, channels, launcher);
 
     connect(m_ui->cmdCommTest, &QPushButton::clicked, this, &FrmMain::cmdCommTest_Click);
@@ -81,10 +76,6 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     connect(m_ui->cmdHelp, &QPushButton::clicked, this, &FrmMain::cmdHelp_Click);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
     connect(m_ui->lblTestRF, &ClickableLabel::clicked, this, &FrmMain::lblTestRF_Click);
-    connect(&m_MSComm1, &CommPort::onComm, &m_commEvents, &CommEventHandler::MSComm1_OnComm);
-    // The port emits failed() from the event loop, once per vanished device.
-    connect(&m_MSComm1, &CommPort::failed, this,
-        [this](int number) { ReportCommError(m_channels, number, deviceLostCause()); });
     connect(&m_TimeSysTimer, &QTimer::timeout, this, &FrmMain::TimeSysTimer_Timer);
 
     Form_Load();
@@ -111,9 +102,9 @@ void FrmMain::setButtonFonts()
 
 void FrmMain::Form_Load()
 {
-    m_sendTextParser.DataMode = 0;
-    m_transmitter.setStopSending(false);
-    m_transmitter.setSendReady(true);
+    sendTextParser().DataMode = 0;
+    transmitter().setStopSending(false);
+    transmitter().setSendReady(true);
     m_FrmCommShow->PrinterMask = 128;
 
     m_trayIcon->AddTrayIcon();
@@ -122,7 +113,7 @@ void FrmMain::Form_Load()
     m_FrmCommShow->move(panelPosition);
     cmdCommTest_Click();
     m_ui->lblTestRF->setText(QString());
-    m_portSettings.ApplyPortDefaults();
+    portSettings().ApplyPortDefaults();
 
     m_TimeSysTimer.start(1000);
 }
@@ -156,7 +147,7 @@ FrmWirelessShow &FrmMain::wirelessPanel()
 {
     if (!m_FrmWirelessShow) {
         m_FrmWirelessShow = new FrmWirelessShow(
-            m_moduleExchange, m_transmitter, m_portSettings, m_receiveViewer, m_channels, this);
+            moduleExchange(), transmitter(), portSettings(), m_receiveViewer, m_channels, this);
         m_FrmWirelessShow->move(panelPosition);
         m_FrmWirelessShow->selectFirstCommand();
         m_FrmWirelessShow->fillStatusPrinterList();
@@ -167,7 +158,7 @@ FrmWirelessShow &FrmMain::wirelessPanel()
 FrmPortSetShow &FrmMain::portSetPanel()
 {
     if (!m_FrmPortSetShow) {
-        m_FrmPortSetShow = new FrmPortSetShow(m_portSettings, this);
+        m_FrmPortSetShow = new FrmPortSetShow(portSettings(), this);
         m_FrmPortSetShow->move(panelPosition);
     }
     return *m_FrmPortSetShow;

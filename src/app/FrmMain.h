@@ -1,11 +1,6 @@
 #pragma once
 
-#include "notation/SendTextParser.h"
-#include "protocol/ModuleExchange.h"
-#include "serial/CommEventHandler.h"
-#include "serial/CommPort.h"
-#include "serial/PortSettings.h"
-#include "serial/Transmitter.h"
+#include "engine/KitEngine.h"
 #include "viewer/ReceiveViewerHost.h"
 
 #include <QTimer>
@@ -28,10 +23,11 @@ namespace Ui {
 class FrmMain;
 }
 
-// The start-up window. It owns the serial port and the components around it
-// (settings, transmitter, receive path, send-data parser), hosts the four
-// panels of which one is visible, the clock and the status cells, and wires
-// them together. Everything runs on the UI thread.
+// The start-up window. It owns the serial engine (port, settings,
+// transmitter, receive path, send-data parser) and the viewer it delivers
+// to, hosts the four panels of which one is visible, the clock and the
+// status cells, and wires the panels to the engine. Everything runs on the
+// UI thread.
 class FrmMain : public QWidget
 {
     Q_OBJECT
@@ -42,13 +38,13 @@ public:
 
     QLabel *statusCell() const;
 
-    CommPort &port() { return m_MSComm1; }
-    PortSettings &portSettings() { return m_portSettings; }
-    Transmitter &transmitter() { return m_transmitter; }
-    CommEventHandler &commEvents() { return m_commEvents; }
-    ModuleExchange &moduleExchange() { return m_moduleExchange; }
+    CommPort &port() { return m_engine.port(); }
+    PortSettings &portSettings() { return m_engine.portSettings(); }
+    Transmitter &transmitter() { return m_engine.transmitter(); }
+    CommEventHandler &commEvents() { return m_engine.commEvents(); }
+    ModuleExchange &moduleExchange() { return m_engine.exchange(); }
     ReceiveViewerHost &receiveViewer() { return m_receiveViewer; }
-    SendTextParser &sendTextParser() { return m_sendTextParser; }
+    SendTextParser &sendTextParser() { return m_engine.parser(); }
     TrayIcon &trayIcon() { return *m_trayIcon; }
 
     void cmdCommTest_Click();
@@ -74,13 +70,8 @@ private:
 
     UserChannels &m_channels;
     ProcessLauncher &m_launcher;
-    CommPort m_MSComm1;
-    PortSettings m_portSettings;
-    Transmitter m_transmitter;
     ReceiveViewerHost m_receiveViewer;
-    CommEventHandler m_commEvents;
-    ModuleExchange m_moduleExchange;
-    SendTextParser m_sendTextParser;
+    KitEngine m_engine;
     std::unique_ptr<Ui::FrmMain> m_ui;
     FrmCommShow *m_FrmCommShow;
     // The panels behind the other buttons are made the first time they are

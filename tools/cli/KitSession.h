@@ -1,12 +1,7 @@
 #pragma once
 
+#include "engine/KitEngine.h"
 #include "interfaces/ReceiveSink.h"
-#include "notation/SendTextParser.h"
-#include "protocol/ModuleExchange.h"
-#include "serial/CommEventHandler.h"
-#include "serial/CommPort.h"
-#include "serial/PortSettings.h"
-#include "serial/Transmitter.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,9 +9,7 @@
 struct CliRequest;
 class CliChannels;
 
-// The GUI's serial engine, wired as the main window wires it, without a
-// window: the port, the transmitter, the receive path, the port settings,
-// the module exchange and the notation parser. Received chunks come out of
+// The GUI's serial engine without a window. Received chunks come out of
 // received(); transmissions that fail are remembered for the exit code.
 class KitSession : public QObject, public ReceiveSink
 {
@@ -30,11 +23,11 @@ public:
     // when the port cannot be opened.
     bool open(const CliRequest &request);
 
-    CommPort &port() { return m_port; }
-    Transmitter &transmitter() { return m_transmitter; }
-    PortSettings &portSettings() { return m_portSettings; }
-    ModuleExchange &exchange() { return m_exchange; }
-    SendTextParser &parser() { return m_parser; }
+    CommPort &port() { return m_engine.port(); }
+    Transmitter &transmitter() { return m_engine.transmitter(); }
+    PortSettings &portSettings() { return m_engine.portSettings(); }
+    ModuleExchange &exchange() { return m_engine.exchange(); }
+    SendTextParser &parser() { return m_engine.parser(); }
 
     // A transmission failed or a port error was reported since the start.
     bool failed() const;
@@ -48,11 +41,6 @@ Q_SIGNALS:
 
 private:
     CliChannels &m_channels;
-    CommPort m_port;
-    Transmitter m_transmitter;
-    CommEventHandler m_commEvents;
-    PortSettings m_portSettings;
-    ModuleExchange m_exchange;
-    SendTextParser m_parser;
+    KitEngine m_engine;
     bool m_sendFailed = false;
 };
