@@ -1,24 +1,13 @@
 #include "serial/CommPort.h"
 
-#include <QFileInfo>
+#include "serial/NativeLine.h"
+
 #include <QMetaObject>
 #include <QSignalBlocker>
 
 #include <algorithm>
 #include <array>
 #include <utility>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-using NativeHandle = HANDLE;
-#else
-#include <sys/ioctl.h>
-#include <termios.h>
-using NativeHandle = int;
-#endif
-#ifdef Q_OS_LINUX
-#include <linux/serial.h>
-#endif
 
 // Error numbers follow src/serial/ERRORS.md; keep the two in step.
 
@@ -192,70 +181,6 @@ bool isDeviceFailure(QSerialPort::SerialPortError error)
         || error == QSerialPort::ResourceError;
 }
 
-// QSerialPort knows one flow control at a time. Both at once are XON/XOFF
-// with RTS/CTS added on the native handle; this has to be repeated after
-// every open, because QSerialPort::open() applies its own single mode.
-bool addHardwareFlowControl(NativeHandle handle)
-{
-#ifdef Q_OS_WIN
-    DCB dcb {};
-    dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(handle, &dcb))
-        return false;
-    dcb.fOutxCtsFlow = TRUE;
-    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-    return ::SetCommState(handle, &dcb);
-#else
-    termios tio {};
-    if (::tcgetattr(handle, &tio) != 0)
-        return false;
-    tio.c_cflag |= CRTSCTS;
-    return ::tcsetattr(handle, TCSANOW, &tio) == 0;
-#endif
-}
-
-#ifdef Q_OS_WIN
-// ClearCommError answers the output queue and clears the error flags in one
-// call, so every call adds the flags it cleared to running counts, which the
-// error polling reads like Linux's counters.
-std::optional<qsizetype> windowsCommStatus(HANDLE handle, CommPort::LineErrorCounts &counts)
-{
-    COMSTAT status {};
-    DWORD errors = 0;
-    if (!::ClearCommError(handle, &errors, &status))
-        return std::nullopt;
-    counts.breaks += (errors & CE_BREAK) ? 1 : 0;
-    counts.framing += (errors & CE_FRAME) ? 1 : 0;
-    counts.overruns += (errors & CE_OVERRUN) ? 1 : 0;
-    counts.bufferOverruns += (errors & CE_RXOVER) ? 1 : 0;
-    counts.parity += (errors & CE_RXPARITY) ? 1 : 0;
-    return qsizetype(status.cbOutQue);
-}
-#else
-// Bytes the OS has taken but not yet put on the line.
-std::optional<qsizetype> unixOutputQueue(int handle)
-{
-    int queued = 0;
-    if (::ioctl(handle, TIOCOUTQ, &queued) != 0)
-        return std::nullopt;
-    return qsizetype(queued);
-}
-
-// The driver's error counters; Linux serial drivers keep them, a pty does not.
-std::optional<CommPort::LineErrorCounts> unixErrorCounts([[maybe_unused]] int handle)
-{
-#ifdef Q_OS_LINUX
-    serial_icounter_struct counters {};
-    if (::ioctl(handle, TIOCGICOUNT, &counters) != 0)
-        return std::nullopt;
-    return CommPort::LineErrorCounts { quint32(counters.brk), quint32(counters.frame),
-        quint32(counters.overrun), quint32(counters.buf_overrun), quint32(counters.parity) };
-#else
-    return std::nullopt;
-#endif
-}
-#endif
-
 } // namespace
 
 class CommPort::Private
@@ -308,6 +233,7 @@ public:
 
     CommPort &m_q;
     QSerialPort m_serial;
+    NativeLine m_native { m_serial };
     QTimer m_lineTimer;
     DeviceState m_state = DeviceState::Closed;
 
@@ -335,9 +261,6 @@ public:
     OutputQueueSource m_outputQueueSource;
     std::optional<QSerialPort::PinoutSignals> m_lines;
     std::optional<LineErrorCounts> m_errorCounts;
-#ifdef Q_OS_WIN
-    LineErrorCounts m_windowsErrorCounts;
-#endif
 };
 
 CommPort::Private::Private(CommPort &q)
@@ -458,7 +381,7 @@ int CommPort::Private::applyHandshaking(int mode)
     };
     if (!m_serial.setFlowControl(flowControls[mode]))
         return refusedSetting(CannotSetCommState);
-    if (mode == 3 && !addHardwareFlowControl(m_serial.handle()))
+    if (mode == 3 && !m_native.addHardwareFlowControl())
         return CannotSetCommState;
     return NoError;
 }
@@ -606,24 +529,14 @@ std::optional<CommPort::LineErrorCounts> CommPort::Private::currentErrorCounts()
 {
     if (m_errorCountSource)
         return m_errorCountSource();
-#ifdef Q_OS_WIN
-    if (!windowsCommStatus(m_serial.handle(), m_windowsErrorCounts))
-        return std::nullopt;
-    return m_windowsErrorCounts;
-#else
-    return unixErrorCounts(m_serial.handle());
-#endif
+    return m_native.errorCounts();
 }
 
 std::optional<qsizetype> CommPort::Private::osOutputQueue()
 {
     if (m_outputQueueSource)
         return m_outputQueueSource();
-#ifdef Q_OS_WIN
-    return windowsCommStatus(m_serial.handle(), m_windowsErrorCounts);
-#else
-    return unixOutputQueue(m_serial.handle());
-#endif
+    return m_native.outputQueue();
 }
 
 std::optional<QSerialPort::PinoutSignals> CommPort::Private::currentLines()
@@ -651,13 +564,7 @@ CommPort::~CommPort() = default;
 
 QString CommPort::devicePathFor(int portNumber)
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
-    const QByteArray variable = "VELTRIN_COM" + QByteArray::number(portNumber);
-    const QString configured = qEnvironmentVariable(variable.constData());
-    return configured.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : configured;
-#endif
+    return NativeLine::devicePathFor(portNumber);
 }
 
 QString CommPort::devicePath() const
@@ -687,13 +594,7 @@ int CommPort::setDevicePath(const QString &path)
         return PortAlreadyOpen;
     if (path.isEmpty())
         return InvalidPortNumber;
-#ifdef Q_OS_UNIX
-    // A relative path names a file from the working directory, as in a
-    // shell; QSerialPort would look for it under /dev.
-    d->m_devicePath = QFileInfo(path).absoluteFilePath();
-#else
-    d->m_devicePath = path;
-#endif
+    d->m_devicePath = NativeLine::devicePathFrom(path);
     return NoError;
 }
 
