@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class TerminationSignals;
+
 // Turns the signals that ask a console program to end (SIGINT, SIGTERM and
 // SIGHUP; Ctrl+C, Ctrl+Break and closing the console on Windows) into a Qt
 // signal on the event loop's thread, so that the program can stop what it is
@@ -26,6 +28,5 @@ Q_SIGNALS:
     void terminationRequested(int signalNumber);
 
 private:
-    class Private;
-    std::unique_ptr<Private> d;
+    std::unique_ptr<TerminationSignals> m_signals;
 };
