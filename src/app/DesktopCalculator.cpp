@@ -4,16 +4,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QStringList DesktopCalculator::candidates()
-{
-#ifdef Q_OS_WIN
-    return { QStringLiteral("c:\\winnt.0\\System32\\calc.exe"), QStringLiteral("calc") };
-#else
-    return { QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"), QStringLiteral("galculator"),
-        QStringLiteral("mate-calc"), QStringLiteral("qalculate-gtk"), QStringLiteral("xcalc") };
-#endif
-}
-
 QString DesktopCalculator::find()
 {
     const QStringList programs = candidates();

@@ -10,6 +10,7 @@ class DesktopCalculator
 {
 public:
     // The programs tried, in order: full paths as they are, names on PATH.
+    // Each system's list is in a source file of its own.
     static QStringList candidates();
 
     // The full path of the first candidate installed; empty when none is.
