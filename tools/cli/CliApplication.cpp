@@ -42,10 +42,10 @@ int CliApplication::run(const QStringList &arguments)
     case CliCommandLine::Outcome::Error:
         m_err.write(QStringLiteral("veltrin-cli: %1\nveltrin-cli --help lists the commands.\n")
                         .arg(commandLine.errorText())
-                        .toLocal8Bit());
+                        .toUtf8());
         return UsageError;
     case CliCommandLine::Outcome::Help:
-        m_out.write(commandLine.helpText().toLocal8Bit());
+        m_out.write(commandLine.helpText().toUtf8());
         return Success;
     case CliCommandLine::Outcome::Run:
         break;

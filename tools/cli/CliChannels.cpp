@@ -33,5 +33,5 @@ void CliChannels::diagnostic(const QString &text)
     QString lines;
     for (const QString &line : text.split(QLatin1Char('\n')))
         lines += QStringLiteral("veltrin-cli: ") + line + QLatin1Char('\n');
-    m_err.write(lines.toLocal8Bit());
+    m_err.write(lines.toUtf8());
 }

@@ -13,10 +13,10 @@ void ResultWriter::result(const QString &line, const QJsonObject &object)
     if (m_json)
         m_out.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
     else
-        m_out.write((line + QLatin1Char('\n')).toLocal8Bit());
+        m_out.write((line + QLatin1Char('\n')).toUtf8());
 }
 
 void ResultWriter::text(const QString &text)
 {
-    m_out.write(text.toLocal8Bit());
+    m_out.write(text.toUtf8());
 }
