@@ -5,7 +5,7 @@
 
 #include <sys/ioctl.h>
 #include <termios.h>
-// Only Linux's serial drivers keep error counters that can be read.
+// The error counters (TIOCGICOUNT) are Linux's own.
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #endif
@@ -45,7 +45,7 @@ std::optional<qsizetype> NativeLine::outputQueue()
     return qsizetype(queued);
 }
 
-// A pty keeps no counters.
+// Serial drivers keep the counters; a pty keeps none.
 std::optional<CommPort::LineErrorCounts> NativeLine::errorCounts()
 {
 #ifdef Q_OS_LINUX
