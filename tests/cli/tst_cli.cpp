@@ -103,6 +103,7 @@ private Q_SLOTS:
     void refusedPrintDataSendsNoData();
     void jsonParsesWithPython_data();
     void jsonParsesWithPython();
+    void portsInTextAndJsonAgree();
     void wrongArgumentsSendNothing_data();
     void wrongArgumentsSendNothing();
     void missingPortIsReportedInTheGuiWords_data();
@@ -405,6 +406,28 @@ void tst_Cli::jsonParsesWithPython()
     python.closeWriteChannel();
     QVERIFY(python.waitForFinished());
     QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+}
+
+void tst_Cli::portsInTextAndJsonAgree()
+{
+    const Run json = cli({ QStringLiteral("--json"), QStringLiteral("ports") });
+    const Run text = cli({ QStringLiteral("ports") });
+    QCOMPARE(json.exitCode, 0);
+    QCOMPARE(text.exitCode, 0);
+    const QJsonArray ports = QJsonDocument::fromJson(json.out.toUtf8()).object().value("ports").toArray();
+    const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (ports.isEmpty())
+        QSKIP("this machine has no serial port to list");
+    QCOMPARE(lines.size(), ports.size());
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        const QJsonObject port = ports.at(i).toObject();
+        const QStringList fields = lines.at(i).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 7);
+        QCOMPARE(fields.at(0), port.value("path").toString());
+        const QString byId = port.value("by_id").toString();
+        QCOMPARE(fields.at(6), byId.isEmpty() ? QStringLiteral("-") : byId);
+        QVERIFY(port.value("by_path").isString());
+    }
 }
 
 void tst_Cli::wrongArgumentsSendNothing_data()

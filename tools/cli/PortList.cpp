@@ -2,10 +2,10 @@
 
 #include "ResultWriter.h"
 #include "serial/CommPort.h"
+#include "serial/SerialPortCatalog.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QSerialPortInfo>
 #include <QStringList>
 
 namespace {
@@ -13,24 +13,15 @@ namespace {
 // The GUI's port names offer COM1-COM6.
 constexpr int lastComName = 6;
 
-QString usbId(const QSerialPortInfo &info)
-{
-    if (!info.hasVendorIdentifier() || !info.hasProductIdentifier())
-        return QString();
-    return QStringLiteral("%1:%2")
-        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
-}
-
 QString canonical(const QString &path)
 {
     const QString resolved = QFileInfo(path).canonicalFilePath();
     return resolved.isEmpty() ? path : resolved;
 }
 
-QString comNameFor(const QSerialPortInfo &info)
+QString comNameFor(const SerialPortEntry &entry)
 {
-    const QString device = canonical(info.systemLocation());
+    const QString device = canonical(entry.systemLocation);
     for (int number = 1; number <= lastComName; ++number) {
         if (canonical(CommPort::devicePathFor(number)) == device)
             return QStringLiteral("COM%1").arg(number);
@@ -47,23 +38,26 @@ QString orDash(const QString &text)
 
 void PortList::write(ResultWriter &results)
 {
+    const SerialPortCatalog catalog;
     QJsonArray ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        const QString com = comNameFor(info);
-        const QString id = usbId(info);
+    for (const SerialPortEntry &entry : catalog.ports()) {
+        const QString com = comNameFor(entry);
         if (!results.isJson()) {
-            const QStringList fields { info.systemLocation(), orDash(com), orDash(info.description()),
-                orDash(info.manufacturer()), orDash(id), orDash(info.serialNumber()) };
+            const QStringList fields { entry.systemLocation, orDash(com), orDash(entry.description),
+                orDash(entry.manufacturer), orDash(entry.usbId()), orDash(entry.serialNumber),
+                orDash(entry.byIdPath) };
             results.result(fields.join(QLatin1Char('\t')), {});
             continue;
         }
         ports.append(QJsonObject {
-            { QStringLiteral("path"), info.systemLocation() },
+            { QStringLiteral("path"), entry.systemLocation },
             { QStringLiteral("com"), com },
-            { QStringLiteral("description"), info.description() },
-            { QStringLiteral("manufacturer"), info.manufacturer() },
-            { QStringLiteral("usb_id"), id },
-            { QStringLiteral("serial_number"), info.serialNumber() },
+            { QStringLiteral("description"), entry.description },
+            { QStringLiteral("manufacturer"), entry.manufacturer },
+            { QStringLiteral("usb_id"), entry.usbId() },
+            { QStringLiteral("serial_number"), entry.serialNumber },
+            { QStringLiteral("by_id"), entry.byIdPath },
+            { QStringLiteral("by_path"), entry.byPathPath },
         });
     }
     if (results.isJson())
