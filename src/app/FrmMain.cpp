@@ -53,14 +53,15 @@ QString clockFormat(const QLocale &locale)
 
 } // namespace
 
-FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher, QWidget *parent)
+FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher,
+    SerialPortCatalog::Source portSource, QWidget *parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_channels(channels)
     , m_launcher(launcher)
     , m_receiveViewer(this, channels, files)
-    , m_engine(channels, m_receiveViewer)
+    , m_engine(channels, m_receiveViewer, std::move(portSource))
     , m_ui(std::make_unique<Ui::FrmMain>())
 {
     m_ui->setupUi(this);
@@ -114,6 +115,8 @@ void FrmMain::Form_Load()
     cmdCommTest_Click();
     m_ui->lblTestRF->setText(QString());
     portSettings().ApplyPortDefaults();
+    m_engine.takeKitAdapter();
+    m_engine.returnWatch().setEnabled(true);
 
     m_TimeSysTimer.start(1000);
 }
@@ -158,7 +161,7 @@ FrmWirelessShow &FrmMain::wirelessPanel()
 FrmPortSetShow &FrmMain::portSetPanel()
 {
     if (!m_FrmPortSetShow) {
-        m_FrmPortSetShow = new FrmPortSetShow(portSettings(), this);
+        m_FrmPortSetShow = new FrmPortSetShow(portSettings(), m_engine.catalog(), this);
         m_FrmPortSetShow->move(panelPosition);
     }
     return *m_FrmPortSetShow;

@@ -33,7 +33,10 @@ class FrmMain : public QWidget
     Q_OBJECT
 
 public:
-    FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher, QWidget *parent = nullptr);
+    // portSource, where given, lists the serial ports present instead of the
+    // system: for USB adapters this machine does not have.
+    FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &launcher,
+        SerialPortCatalog::Source portSource = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     QLabel *statusCell() const;

@@ -1,8 +1,12 @@
 #include "engine/KitEngine.h"
 
+#include "interfaces/UserChannels.h"
 #include "serial/CommErrorReport.h"
 
-KitEngine::KitEngine(UserChannels &channels, ReceiveSink &sink, QObject *parent)
+#include <algorithm>
+
+KitEngine::KitEngine(
+    UserChannels &channels, ReceiveSink &sink, SerialPortCatalog::Source portSource, QObject *parent)
     : QObject(parent)
     , m_channels(channels)
     , m_transmitter(m_port, channels)
@@ -10,9 +14,35 @@ KitEngine::KitEngine(UserChannels &channels, ReceiveSink &sink, QObject *parent)
     , m_portSettings(m_port, channels)
     , m_exchange(m_port, m_transmitter, m_commEvents)
     , m_parser(m_transmitter, channels)
+    , m_returnWatch(m_port, m_portSettings, m_catalog, channels)
 {
+    if (portSource)
+        m_catalog.setSource(std::move(portSource));
+    m_transmitter.setPortCatalog(&m_catalog);
+    m_portSettings.setPortCatalog(&m_catalog);
     connect(&m_port, &CommPort::onComm, &m_commEvents, &CommEventHandler::MSComm1_OnComm);
     // The port emits failed() from the event loop, once per vanished device.
-    connect(&m_port, &CommPort::failed, this,
-        [this](int number) { ReportCommError(m_channels, number, deviceLostCause()); });
+    connect(&m_port, &CommPort::failed, this, [this](int number) {
+        ReportCommError(m_channels, number, deviceLostCause(m_returnWatch.isEnabled()));
+    });
+}
+
+void KitEngine::takeKitAdapter()
+{
+    constexpr int com3 = 2;
+    if (qEnvironmentVariableIsSet("VELTRIN_COM3"))
+        return;
+    m_catalog.refresh();
+    const QString own = CommPort::devicePathFor(com3 + 1);
+    const QList<SerialPortEntry> ports = m_catalog.ports();
+    if (std::any_of(ports.begin(), ports.end(),
+            [&own](const SerialPortEntry &entry) { return entry.isNamedBy(own); }))
+        return;
+    const SerialPortCatalog::UsbChoice choice = m_catalog.usbChoice();
+    if (choice.found != SerialPortCatalog::UsbChoice::Found::One)
+        return;
+    const SerialPortEntry &adapter = choice.ports.first();
+    m_portSettings.bindDevice(com3, adapter.stablePath());
+    m_channels.ShowStatusText(
+        QStringLiteral("%1 → %2").arg(PortSettings::portCaption(com3), adapter.displayText()));
 }

@@ -4,7 +4,9 @@
 #include "protocol/ModuleExchange.h"
 #include "serial/CommEventHandler.h"
 #include "serial/CommPort.h"
+#include "serial/DeviceReturnWatch.h"
 #include "serial/PortSettings.h"
+#include "serial/SerialPortCatalog.h"
 #include "serial/Transmitter.h"
 
 #include <QObject>
@@ -14,15 +16,20 @@ class UserChannels;
 
 // The serial engine every front end drives: the port, the transmitter, the
 // receive path, the port settings, the module exchange and the send-data
-// parser, wired together once. The window and veltrin-cli each build one,
-// passing the user channels they report through and the sink that takes
-// every received chunk; they add only what is theirs.
+// parser, wired together once, with the ports present and the watch that
+// reopens a device that went away and came back. The window and
+// veltrin-cli each build one, passing the user channels they report through
+// and the sink that takes every received chunk; they add only what is
+// theirs.
 class KitEngine : public QObject
 {
     Q_OBJECT
 
 public:
-    KitEngine(UserChannels &channels, ReceiveSink &sink, QObject *parent = nullptr);
+    // portSource, where given, lists the serial ports present instead of the
+    // system (SerialPortCatalog::setSource).
+    KitEngine(UserChannels &channels, ReceiveSink &sink, SerialPortCatalog::Source portSource = {},
+        QObject *parent = nullptr);
 
     CommPort &port() { return m_port; }
     const CommPort &port() const { return m_port; }
@@ -31,6 +38,14 @@ public:
     PortSettings &portSettings() { return m_portSettings; }
     ModuleExchange &exchange() { return m_exchange; }
     SendTextParser &parser() { return m_parser; }
+    SerialPortCatalog &catalog() { return m_catalog; }
+    DeviceReturnWatch &returnWatch() { return m_returnWatch; }
+
+    // At start, with the port defaults applied: where nothing says which
+    // device COM3 is (no VELTRIN_COM3) and COM3's own device is not present,
+    // the one USB serial port present is taken as the kit's adapter and the
+    // status line names it. With several, none is guessed.
+    void takeKitAdapter();
 
 private:
     UserChannels &m_channels;
@@ -40,4 +55,6 @@ private:
     PortSettings m_portSettings;
     ModuleExchange m_exchange;
     SendTextParser m_parser;
+    SerialPortCatalog m_catalog;
+    DeviceReturnWatch m_returnWatch;
 };

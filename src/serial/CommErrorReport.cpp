@@ -1,7 +1,9 @@
 #include "serial/CommErrorReport.h"
 
 #include "interfaces/UserChannels.h"
+#include "serial/SerialPortCatalog.h"
 
+#include <QDir>
 #include <QHash>
 
 QString commErrorMessage(int number)
@@ -35,10 +37,23 @@ QString commErrorMessage(int number)
     return messages.value(number, QStringLiteral("未知错误 "));
 }
 
-QString deviceLostCause()
+QString deviceLostCause(bool reopensByItself)
 {
+    if (reopensByItself)
+        return QStringLiteral("串口设备已断开(例如USB转串口线被拔出)。接回同一设备后，串口会自动重新打开。");
     return QStringLiteral(
         "串口设备已断开(例如USB转串口线被拔出)。接回设备后，选择“打开串口”或再次发送即可重新打开。");
+}
+
+QString openFailureCause(const QString &device, SerialPortCatalog *catalog)
+{
+    QString cause = QStringLiteral("无法打开的设备：%1").arg(QDir::toNativeSeparators(device));
+    if (catalog) {
+        catalog->refresh();
+        if (catalog->usbChoice().found != SerialPortCatalog::UsbChoice::Found::None)
+            cause += QStringLiteral("\n已接上的串口适配器可在“串口设置”面板的“串口设备”中选择。");
+    }
+    return cause;
 }
 
 QString handshakeStallCause(int handshaking)

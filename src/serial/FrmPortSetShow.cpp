@@ -1,19 +1,33 @@
 #include "serial/FrmPortSetShow.h"
 
-#include "serial/CommPort.h"
 #include "serial/PortSettings.h"
+#include "serial/SerialPortCatalog.h"
 #include "ui_FrmPortSetShow.h"
 
-FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
+#include <QDir>
+#include <QSignalBlocker>
+
+FrmPortSetShow::FrmPortSetShow(PortSettings &settings, SerialPortCatalog &catalog, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::FrmPortSetShow>())
     , m_settings(settings)
+    , m_catalog(catalog)
 {
     m_ui->setupUi(this);
     numberButtons();
     showDevicePaths();
+    fillDeviceList();
 
-    connect(m_ui->optPortset, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectPort);
+    connect(m_ui->optPortset, &QButtonGroup::idClicked, this, [this](int index) {
+        m_settings.SelectPort(index);
+        fillDeviceList();
+    });
+    connect(m_ui->cboDevice, &QComboBox::activated, this, &FrmPortSetShow::deviceChosen);
+    connect(&m_catalog, &SerialPortCatalog::changed, this, &FrmPortSetShow::fillDeviceList);
+    connect(&m_settings, &PortSettings::deviceBound, this, [this] {
+        showDevicePaths();
+        fillDeviceList();
+    });
     connect(m_ui->optBautrateSet, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectBaudRate);
     connect(m_ui->Option3, &QButtonGroup::idClicked, &m_settings, &PortSettings::SelectHandshake);
     // A click ticks its option at once. The options go back to the port's
@@ -36,7 +50,29 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, QWidget *parent)
     showPortState();
 }
 
-FrmPortSetShow::~FrmPortSetShow() = default;
+FrmPortSetShow::~FrmPortSetShow()
+{
+    if (m_watching)
+        m_catalog.stopWatching();
+}
+
+void FrmPortSetShow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_watching) {
+        m_watching = true;
+        m_catalog.startWatching();
+    }
+}
+
+void FrmPortSetShow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (m_watching) {
+        m_watching = false;
+        m_catalog.stopWatching();
+    }
+}
 
 void FrmPortSetShow::numberButtons()
 {
@@ -59,7 +95,36 @@ void FrmPortSetShow::showDevicePaths()
 {
     const QList<QAbstractButton *> ports = m_ui->optPortset->buttons();
     for (QAbstractButton *button : ports)
-        button->setToolTip(CommPort::devicePathFor(m_ui->optPortset->id(button) + 1));
+        button->setToolTip(QDir::toNativeSeparators(m_settings.devicePath(m_ui->optPortset->id(button))));
+}
+
+// Every port present, the selected port's device chosen; a device that is
+// not present stands first, so that the list always says which one it is.
+void FrmPortSetShow::fillDeviceList()
+{
+    QComboBox *list = m_ui->cboDevice;
+    const QSignalBlocker quiet(list);
+    list->clear();
+    const QString current = m_settings.devicePath(m_settings.selectedPortIndex());
+    const QList<SerialPortEntry> ports = m_catalog.ports();
+    int chosen = -1;
+    for (const SerialPortEntry &entry : ports) {
+        if (chosen < 0 && entry.isNamedBy(current))
+            chosen = list->count();
+        list->addItem(entry.displayText(), entry.stablePath());
+        if (!entry.byIdPath.isEmpty())
+            list->setItemData(list->count() - 1, entry.byIdPath, Qt::ToolTipRole);
+    }
+    if (chosen < 0) {
+        list->insertItem(0, QStringLiteral("%1（未找到）").arg(QDir::toNativeSeparators(current)), current);
+        chosen = 0;
+    }
+    list->setCurrentIndex(chosen);
+}
+
+void FrmPortSetShow::deviceChosen(int item)
+{
+    m_settings.SelectDevice(m_settings.selectedPortIndex(), m_ui->cboDevice->itemData(item).toString());
 }
 
 void FrmPortSetShow::markBaudRate(int index)

@@ -5,6 +5,7 @@
 #include <memory>
 
 class PortSettings;
+class SerialPortCatalog;
 
 namespace Ui {
 class FrmPortSetShow;
@@ -15,21 +16,32 @@ class FrmPortSetShow;
 // main window applies at start; only this panel changes them. The speed and
 // the open state, which others change too, are read from the settings when
 // the panel is made. "打开串口" and "关闭串口" always show whether the port is
-// really open, whoever opened or closed it.
+// really open, whoever opened or closed it. Under the four frames a list of
+// the serial ports present shows the device behind the selected port;
+// choosing one binds it to that port. The list is kept current while the
+// panel is shown.
 class FrmPortSetShow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit FrmPortSetShow(PortSettings &settings, QWidget *parent = nullptr);
+    FrmPortSetShow(PortSettings &settings, SerialPortCatalog &catalog, QWidget *parent = nullptr);
     ~FrmPortSetShow() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void numberButtons();
     void showDevicePaths();
+    void fillDeviceList();
+    void deviceChosen(int item);
     void markBaudRate(int index);
     void showPortState();
 
     std::unique_ptr<Ui::FrmPortSetShow> m_ui;
     PortSettings &m_settings;
+    SerialPortCatalog &m_catalog;
+    bool m_watching = false;
 };

@@ -47,10 +47,26 @@ void PortSettings::report(int errorNumber)
         ReportCommError(m_channels, errorNumber);
 }
 
+void PortSettings::reportOpen(int errorNumber)
+{
+    if (errorNumber != CommPort::NoError && m_port.deviceFailure() == 0)
+        ReportCommError(m_channels, errorNumber, openFailureCause(m_port.devicePath(), m_catalog));
+}
+
+// The port number, and the device bound to it if there is one.
+int PortSettings::usePort(int index)
+{
+    const int error = m_port.setPortNumber(index + 1);
+    const auto bound = m_boundDevices.constFind(index);
+    if (error != CommPort::NoError || bound == m_boundDevices.constEnd())
+        return error;
+    return m_port.setDevicePath(*bound);
+}
+
 void PortSettings::ApplyPortDefaults()
 {
     ClosePort();
-    report(m_port.setPortNumber(3));
+    report(usePort(2));
     report(m_port.setSettings(QStringLiteral("38400,N,8,1")));
     report(m_port.setInputLength(512));
     report(m_port.setInBufferSize(512));
@@ -65,11 +81,36 @@ void PortSettings::ApplyPortDefaults()
 void PortSettings::SelectPort(int index)
 {
     ClosePort();
-    int error = m_port.setPortNumber(index + 1);
-    if (error == CommPort::NoError)
-        error = m_port.setPortOpen(true);
-    report(error);
+    if (const int error = usePort(index))
+        report(error);
+    else
+        reportOpen(m_port.setPortOpen(true));
     m_channels.ShowStatusText(QStringLiteral("Port setting : ") + portCaption(index));
+}
+
+void PortSettings::SelectDevice(int index, const QString &path)
+{
+    ClosePort();
+    bindDevice(index, path);
+    SelectPort(index);
+}
+
+void PortSettings::bindDevice(int index, const QString &path)
+{
+    m_boundDevices.insert(index, path);
+    if (!m_port.portOpen() && selectedPortIndex() == index)
+        report(usePort(index));
+    Q_EMIT deviceBound(index);
+}
+
+QString PortSettings::devicePath(int index) const
+{
+    return m_boundDevices.value(index, CommPort::devicePathFor(index + 1));
+}
+
+int PortSettings::selectedPortIndex() const
+{
+    return m_port.portNumber() - 1;
 }
 
 void PortSettings::SelectBaudRate(int index)
@@ -105,7 +146,7 @@ void PortSettings::SelectHandshake(int index)
 void PortSettings::OpenPort()
 {
     if (!m_port.portOpen())
-        report(m_port.setPortOpen(true));
+        reportOpen(m_port.setPortOpen(true));
 }
 
 int PortSettings::selectedBaudIndex() const
@@ -120,6 +161,7 @@ bool PortSettings::portOpen() const
 
 void PortSettings::ClosePort()
 {
+    Q_EMIT portReleased();
     if (m_port.portOpen())
         report(m_port.setPortOpen(false));
 }

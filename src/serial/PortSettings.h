@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
 class CommPort;
+class SerialPortCatalog;
 class UserChannels;
 
 // The port's configuration and open state, as the user sets them on the
@@ -16,8 +18,23 @@ class PortSettings : public QObject
 public:
     PortSettings(CommPort &port, UserChannels &channels, QObject *parent = nullptr);
 
+    // The ports present, named when an open fails (none by default).
+    void setPortCatalog(SerialPortCatalog *catalog) { m_catalog = catalog; }
+
     void ApplyPortDefaults();
     void SelectPort(int index);
+    // Binds the device at path to the port option index for the rest of the
+    // run (no settings are kept between runs), then acts as a click on that
+    // option: close, bind, open, "Port setting : COMn".
+    void SelectDevice(int index, const QString &path);
+    // The same binding without touching the port's open state, for a device
+    // taken at start.
+    void bindDevice(int index, const QString &path);
+    // The device behind the port option index: the one bound to it, or the
+    // port number's own.
+    QString devicePath(int index) const;
+    // The option index of the port number.
+    int selectedPortIndex() const;
     void SelectBaudRate(int index);
     void SelectHandshake(int index);
     void OpenPort();
@@ -40,10 +57,20 @@ Q_SIGNALS:
     // The port opened or closed, whoever caused it: a panel, the
     // transmitter, or a device that went away.
     void portOpenChanged(bool open);
+    // A device was bound to the port option index.
+    void deviceBound(int index);
+    // The user chose a port or a device, or closed the port: what was open
+    // before is no longer wanted.
+    void portReleased();
 
 private:
     void report(int errorNumber);
+    void reportOpen(int errorNumber);
+    int usePort(int index);
 
     CommPort &m_port;
     UserChannels &m_channels;
+    SerialPortCatalog *m_catalog = nullptr;
+    // Port option index -> device path chosen for it.
+    QHash<int, QString> m_boundDevices;
 };

@@ -1,5 +1,6 @@
 #include "serial/SerialPortEntry.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -54,4 +55,15 @@ bool SerialPortEntry::isSameDevice(const SerialPortEntry &remembered) const
     if (!byPathPath.isEmpty() && !remembered.byPathPath.isEmpty())
         return byPathPath == remembered.byPathPath;
     return systemLocation == remembered.systemLocation;
+}
+
+bool SerialPortEntry::isNamedBy(const QString &path) const
+{
+    if (path.isEmpty())
+        return false;
+    if (path == systemLocation || path == byIdPath || path == byPathPath
+        || path.compare(shownLocation(systemLocation), Qt::CaseInsensitive) == 0)
+        return true;
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return !resolved.isEmpty() && resolved == QFileInfo(systemLocation).canonicalFilePath();
 }

@@ -36,4 +36,12 @@ struct SerialPortEntry {
     // by-path name where both have one, else the path); otherwise the same
     // path.
     bool isSameDevice(const SerialPortEntry &remembered) const;
+
+    // Whether path names this port: its own path, a stable link to it, the
+    // file a link of the user's resolves to, or on Windows its name without
+    // the device namespace ("COM7" for \\.\COM7).
+    bool isNamedBy(const QString &path) const;
+    // The path to bind the port by: the by-id link where there is one, which
+    // names the adapter itself and stays when the system numbers it anew.
+    QString stablePath() const { return byIdPath.isEmpty() ? systemLocation : byIdPath; }
 };

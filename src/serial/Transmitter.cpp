@@ -67,7 +67,7 @@ void Transmitter::SendByteArray(qint32 count, const QByteArray &bytes)
 {
     if (!m_port.portOpen()) {
         if (const int error = m_port.setPortOpen(true)) {
-            ReportCommError(m_channels, error);
+            ReportCommError(m_channels, error, openFailureCause(m_port.devicePath(), m_catalog));
             reportOutcome(false);
             return;
         }

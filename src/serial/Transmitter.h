@@ -6,6 +6,7 @@
 #include <QString>
 
 class CommPort;
+class SerialPortCatalog;
 class UserChannels;
 
 // Every byte the program sends leaves through here. A transmission keeps the
@@ -24,6 +25,9 @@ class Transmitter : public QObject
 
 public:
     Transmitter(CommPort &port, UserChannels &channels, QObject *parent = nullptr);
+
+    // The ports present, named when an open fails (none by default).
+    void setPortCatalog(SerialPortCatalog *catalog) { m_catalog = catalog; }
 
     // Opens the port when it is closed, transmits and reports the outcome on
     // the status line: "数据发送完成" once every byte has left the OS queue,
@@ -95,6 +99,7 @@ private:
 
     CommPort &m_port;
     UserChannels &m_channels;
+    SerialPortCatalog *m_catalog = nullptr;
     bool m_stopSending = false;
     bool m_sendReady = true;
     int m_drainTimeoutMs = 2000;

@@ -352,7 +352,7 @@ void tst_FormTexts::informationTip_data()
              8012, 8013, 8014, 8015, 8016, 8018, 8019, 8020, 8021, 9999 })
         QTest::addRow("error %d", number) << commErrorMessage(number);
     // The window grows for a message with its cause under it.
-    QTest::newRow("device gone, with its cause") << commErrorMessage(8020) + u'\n' + deviceLostCause();
+    QTest::newRow("device gone, with its cause") << commErrorMessage(8020) + u'\n' + deviceLostCause(true);
     for (int handshaking : { 1, 2, 3 })
         QTest::addRow("handshake %d stalled, with its cause", handshaking)
             << commErrorMessage(8019) + u'\n' + handshakeStallCause(handshaking);

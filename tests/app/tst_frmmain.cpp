@@ -215,7 +215,10 @@ void tst_FrmMain::choosingAPortWithoutDeviceExplainsIt()
     QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
     QTest::mouseClick(child<QRadioButton>("optPortset_5"), Qt::LeftButton);
     qunsetenv("VELTRIN_COM6");
-    QCOMPARE(m_channels.informationTips, QStringList{commErrorMessage(CommPort::InvalidPortNumber)});
+    // The tip names the device it tried.
+    QCOMPARE(m_channels.informationTips,
+        QStringList { commErrorMessage(CommPort::InvalidPortNumber)
+            + QStringLiteral("\n无法打开的设备：/nonexistent/veltrin-com6") });
     QCOMPARE(m_channels.lastStatus(), QStringLiteral("Port setting : COM6"));
     QVERIFY(!m_window->port().portOpen());
 }
@@ -236,7 +239,7 @@ void tst_FrmMain::vanishingDeviceIsReportedAndCanBeReopened()
     first->closeMaster();
     QTRY_COMPARE(m_channels.informationTips.size(), 1);
     QCOMPARE(m_channels.informationTips.first(),
-        commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause());
+        commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause(true));
     QVERIFY(!m_window->port().portOpen());
     QTest::qWait(100);
     QCOMPARE(m_channels.informationTips.size(), 1);
@@ -283,7 +286,7 @@ void tst_FrmMain::deviceVanishingMidSendIsReportedOnce()
         QCOMPARE(m_channels.lastStatus(), QStringLiteral("数据发送失败"));
         QTest::qWait(50);
         QCOMPARE(m_channels.informationTips,
-            QStringList { commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause() });
+            QStringList { commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause(true) });
         QVERIFY(!m_window->port().portOpen());
     }
     qunsetenv("VELTRIN_COM3");

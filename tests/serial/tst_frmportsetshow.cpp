@@ -2,6 +2,7 @@
 #include "SerialFixture.h"
 #include "serial/FrmPortSetShow.h"
 #include "serial/PortSettings.h"
+#include "serial/SerialPortCatalog.h"
 
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -34,6 +35,7 @@ private:
     std::unique_ptr<PtyPort> m_pty;
     std::unique_ptr<SendPathRig> m_rig;
     std::unique_ptr<PortSettings> m_settings;
+    SerialPortCatalog m_catalog;
     std::unique_ptr<FrmPortSetShow> m_panel;
 };
 
@@ -46,7 +48,7 @@ void tst_FrmPortSetShow::init()
     m_settings->ApplyPortDefaults();
     // A pty has no CTS line.
     QCOMPARE(m_rig->port.setHandshaking(0), 0);
-    m_panel = std::make_unique<FrmPortSetShow>(*m_settings);
+    m_panel = std::make_unique<FrmPortSetShow>(*m_settings, m_catalog);
     m_panel->show();
 }
 

@@ -93,7 +93,9 @@ void tst_PortSettings::selectingAPortWithoutDeviceReportsThenShowsTheSetting()
     qunsetenv("VELTRIN_COM5");
     QVERIFY(!m_port->portOpen());
     QCOMPARE(m_port->portNumber(), 5);
-    QCOMPARE(m_channels.informationTips, QStringList { commErrorMessage(CommPort::InvalidPortNumber) });
+    QCOMPARE(m_channels.informationTips,
+        QStringList { commErrorMessage(CommPort::InvalidPortNumber)
+            + QStringLiteral("\n无法打开的设备：/nonexistent/veltrin-com5") });
     QCOMPARE(m_channels.statusTexts, QStringList { QStringLiteral("Port setting : COM5") });
 }
 

@@ -11,7 +11,7 @@ WirelessPanelRig::WirelessPanelRig()
     , viewer(nullptr, channels, files)
     , events(port, transmitter, channels, viewer)
     , exchange(port, transmitter, events)
-    , portPanel(settings)
+    , portPanel(settings, catalog)
     , panel(exchange, transmitter, settings, viewer, channels)
 {
     QObject::connect(&port, &CommPort::onComm, &events, &CommEventHandler::MSComm1_OnComm);

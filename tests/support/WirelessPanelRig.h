@@ -8,6 +8,7 @@
 #include "serial/CommPort.h"
 #include "serial/FrmPortSetShow.h"
 #include "serial/PortSettings.h"
+#include "serial/SerialPortCatalog.h"
 #include "serial/Transmitter.h"
 #include "viewer/ReceiveViewerHost.h"
 
@@ -44,6 +45,7 @@ public:
     ReceiveViewerHost viewer;
     CommEventHandler events;
     ModuleExchange exchange;
+    SerialPortCatalog catalog;
     FrmPortSetShow portPanel;
     FrmWirelessShow panel;
 };

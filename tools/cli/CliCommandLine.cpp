@@ -10,8 +10,8 @@ namespace {
 const QString program = QStringLiteral("veltrin-cli");
 
 const QCommandLineOption portOption { { QStringLiteral("p"), QStringLiteral("port") },
-    QStringLiteral("A device path, or COM1-COM6 resolved as the GUI resolves them (VELTRIN_COMn). "
-                   "Default COM3."),
+    QStringLiteral("A device path, COM1-COM6 resolved as the GUI resolves them (VELTRIN_COMn), or auto: the "
+                   "one USB serial port present. Default COM3."),
     QStringLiteral("PORT") };
 const QCommandLineOption baudOption { { QStringLiteral("b"), QStringLiteral("baud") },
     QStringLiteral("9600, 19200, 38400 or 115200 bit/s (default 38400)."), QStringLiteral("BAUD") };
@@ -38,6 +38,9 @@ const QCommandLineOption fileOption { QStringLiteral("file"),
 const QCommandLineOption dryRunOption { QStringLiteral("dry-run"),
     QStringLiteral("Print the bytes the send would put on the line, in hex (the select frame, then the "
                    "data), and open no port.") };
+const QCommandLineOption reconnectOption { QStringLiteral("reconnect"),
+    QStringLiteral("Go on across a device that goes away and comes back (a module reset, a cable "
+                   "replugged), with a line on stderr for each loss and return.") };
 const QCommandLineOption formatOption { QStringLiteral("format"),
     QStringLiteral("hex, dec or text: the viewer's Hex, Ten or Txt notation (default hex)."),
     QStringLiteral("FORMAT") };
@@ -138,7 +141,7 @@ QList<CliCommandLine::Command> CliCommandLine::commands()
                 QStringLiteral("Print data in the send notation, or - to read it from stdin.") } },
             Count::LastOptional, { printersOption, notationOption, fileOption, dryRunOption } },
         { QStringLiteral("monitor"), QStringLiteral("Print received bytes as they come."), {}, Count::Exact,
-            { formatOption, secondsOption } },
+            { formatOption, secondsOption, reconnectOption } },
     };
 }
 
@@ -239,7 +242,7 @@ bool CliCommandLine::readGlobalOptions(const QCommandLineParser &parser)
     if (parser.isSet(portOption)) {
         m_request.port = parser.value(portOption);
         if (m_request.port.isEmpty())
-            return reject(QStringLiteral("--port needs a device path or COM1-COM6"));
+            return reject(QStringLiteral("--port needs a device path, COM1-COM6 or auto"));
     }
     if (parser.isSet(baudOption)) {
         const std::optional<int> index = baudIndex(parser.value(baudOption));
@@ -352,6 +355,7 @@ bool CliCommandLine::readPrinters(const QString &text)
 
 bool CliCommandLine::readMonitorOptions(const QCommandLineParser &parser)
 {
+    m_request.reconnect = parser.isSet(reconnectOption);
     if (parser.isSet(formatOption)) {
         const std::optional<int> format = lookUp(formatNames, parser.value(formatOption));
         if (!format)

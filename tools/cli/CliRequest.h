@@ -15,7 +15,8 @@ struct CliRequest {
     // send: the print data given on the command line, or "-" for stdin.
     QString text;
 
-    // "COM1"-"COM6" or a device path; the GUI starts on COM3.
+    // "COM1"-"COM6", a device path, or "auto" (the one USB serial port
+    // present); the GUI starts on COM3.
     QString port = QStringLiteral("COM3");
     int baudIndex = 2;
     // 0 none, 1 XON/XOFF, 2 RTS/CTS (the GUI's default), 3 both.
@@ -37,4 +38,6 @@ struct CliRequest {
     // (0: until interrupted).
     ViewerNotation format = ViewerNotation::Hex;
     double seconds = 0;
+    // Reopen a device that goes away and comes back.
+    bool reconnect = false;
 };

@@ -264,7 +264,15 @@ int KitCommands::monitor()
     if (m_request.seconds > 0)
         QTimer::singleShot(qint64(m_request.seconds * 1000), &loop, &QEventLoop::quit);
     connect(this, &KitCommands::interrupted, &loop, &QEventLoop::quit);
-    connect(&m_session.port(), &CommPort::openChanged, &loop, &QEventLoop::quit);
+    if (m_request.reconnect) {
+        // A loss is reported by the engine as every port error is; its
+        // return gets a line of its own.
+        m_session.returnWatch().setEnabled(true);
+        connect(&m_session.returnWatch(), &DeviceReturnWatch::reopened, this,
+            [this](const QString &text) { m_channels.diagnostic(text); });
+    } else {
+        connect(&m_session.port(), &CommPort::openChanged, &loop, &QEventLoop::quit);
+    }
     // What arrived since the port opened is shown first.
     m_session.port().receiveNow();
     if (m_session.port().portOpen())
@@ -275,5 +283,10 @@ int KitCommands::monitor()
         m_results.text(QStringLiteral("\n"));
     // Ctrl+C is how a monitor without --seconds ends.
     m_interrupted = false;
+    if (m_request.reconnect) {
+        disconnect(&m_session.returnWatch(), nullptr, this, nullptr);
+        // Losses it came back from are no failure; a device still away is.
+        return m_session.port().portOpen() ? int(Success) : int(PortError);
+    }
     return failure();
 }

@@ -28,6 +28,8 @@ public:
     PortSettings &portSettings() { return m_engine.portSettings(); }
     ModuleExchange &exchange() { return m_engine.exchange(); }
     SendTextParser &parser() { return m_engine.parser(); }
+    SerialPortCatalog &catalog() { return m_engine.catalog(); }
+    DeviceReturnWatch &returnWatch() { return m_engine.returnWatch(); }
 
     // A transmission failed or a port error was reported since the start.
     bool failed() const;
@@ -40,6 +42,11 @@ Q_SIGNALS:
     void received(const QByteArray &bytes);
 
 private:
+    // The device --port names, a COMn or a path; or, for "auto", the one USB
+    // port present (false, said, when there is none or several).
+    int choosePort(const QString &port);
+    bool chooseUsbPort();
+
     CliChannels &m_channels;
     KitEngine m_engine;
     bool m_sendFailed = false;
