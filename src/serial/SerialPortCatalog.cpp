@@ -1,5 +1,6 @@
 #include "serial/SerialPortCatalog.h"
 
+#include "serial/SerialPortListFile.h"
 #include "serial/SystemSerialPorts.h"
 
 #include <algorithm>
@@ -9,6 +10,9 @@ namespace {
 
 SerialPortCatalog::Source systemSource()
 {
+    const QString listFile = qEnvironmentVariable(SerialPortListFile::variable);
+    if (!listFile.isEmpty())
+        return [listFile] { return SerialPortListFile::read(listFile); };
     auto system = std::make_shared<SystemSerialPorts>();
     return [system] { return system->ports(); };
 }

@@ -104,6 +104,11 @@ private Q_SLOTS:
     void jsonParsesWithPython_data();
     void jsonParsesWithPython();
     void portsInTextAndJsonAgree();
+    void portsListedInAFileStandForTheSystems();
+    void portAutoTakesTheOneUsbAdapter_data();
+    void portAutoTakesTheOneUsbAdapter();
+    void dryRunPrintsTheBytesAndOpensNoPort_data();
+    void dryRunPrintsTheBytesAndOpensNoPort();
     void wrongArgumentsSendNothing_data();
     void wrongArgumentsSendNothing();
     void missingPortIsReportedInTheGuiWords_data();
@@ -123,17 +128,22 @@ private:
     Run cli(const QStringList &arguments, const QByteArray &input = {});
     bool logShows(const QString &line);
     QByteArray printed(int printer) const;
+    // A port list file naming the given paths as USB adapters, in use by
+    // every run that follows.
+    void presentAdapters(const QStringList &paths);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_simulator;
     QString m_link;
     QString m_log;
+    QProcessEnvironment m_environment;
 };
 
 void tst_Cli::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    m_environment = QProcessEnvironment::systemEnvironment();
     startSimulator();
 }
 
@@ -169,6 +179,7 @@ Run tst_Cli::cli(const QStringList &arguments, const QByteArray &input)
     // The port as a script names it: a bare path from where the script runs.
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
+    process.setProcessEnvironment(m_environment);
     startCli(process, QFileInfo(m_link).fileName(), arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -428,6 +439,103 @@ void tst_Cli::portsInTextAndJsonAgree()
         QCOMPARE(fields.at(6), byId.isEmpty() ? QStringLiteral("-") : byId);
         QVERIFY(port.value("by_path").isString());
     }
+}
+
+void tst_Cli::presentAdapters(const QStringList &paths)
+{
+    QJsonArray ports;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        ports.append(QJsonObject { { "path", paths.at(i) }, { "description", "USB Serial" },
+            { "usb_id", "1a86:7523" }, { "serial_number", QStringLiteral("A%1").arg(i) } });
+    }
+    const QString path = m_dir->filePath(QStringLiteral("ports.json"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(QJsonObject { { "ports", ports } }).toJson());
+    m_environment.insert(QStringLiteral("VELTRIN_SERIAL_PORTS"), path);
+}
+
+// What ports --json prints can be given back as the list of ports present.
+void tst_Cli::portsListedInAFileStandForTheSystems()
+{
+    presentAdapters({ m_link });
+    const Run run = cli({ QStringLiteral("--json"), QStringLiteral("ports") });
+    QCOMPARE(run.exitCode, 0);
+    const QJsonArray ports = QJsonDocument::fromJson(run.out.toUtf8()).object().value("ports").toArray();
+    QCOMPARE(ports.size(), 1);
+    QCOMPARE(ports.at(0).toObject().value("path").toString(), m_link);
+    QCOMPARE(ports.at(0).toObject().value("usb_id").toString(), QStringLiteral("1a86:7523"));
+    QCOMPARE(ports.at(0).toObject().value("serial_number").toString(), QStringLiteral("A0"));
+}
+
+void tst_Cli::portAutoTakesTheOneUsbAdapter_data()
+{
+    QTest::addColumn<int>("adapters");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::newRow("one") << 1 << 0 << online << "auto: HOSTLINK (USB Serial, 1a86:7523)";
+    QTest::newRow("none") << 0 << 3 << QString() << "--port auto: no USB serial port is present";
+    QTest::newRow("several") << 2 << 3 << QString()
+                             << "several USB serial ports are present; name one with --port:\n"
+                                "veltrin-cli:   HOSTLINK (USB Serial, 1a86:7523)\n"
+                                "veltrin-cli:   HOSTLINK (USB Serial, 1a86:7523)";
+}
+
+// The simulator stands for the adapter, listed as one.
+void tst_Cli::portAutoTakesTheOneUsbAdapter()
+{
+    QFETCH(int, adapters);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    presentAdapters(QStringList(adapters, m_link));
+    QProcess process;
+    process.setProcessEnvironment(m_environment);
+    startCli(process, QStringLiteral("auto"), { QStringLiteral("status"), QStringLiteral("3") });
+    const Run run = finish(process);
+    QCOMPARE(run.out, out);
+    QVERIFY2(run.err.contains(err.replace(QLatin1String("HOSTLINK"), m_link)), qPrintable(run.err));
+    QCOMPARE(run.exitCode, exitCode);
+}
+
+void tst_Cli::dryRunPrintsTheBytesAndOpensNoPort_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("text, GBK") << QStringList { "send", "--dry-run", "--notation", "text", "中文A" }
+                               << "frame 16 06 6A 66 0A 03 0D 04\ndata  D6 D0 CE C4 41 20\n"
+                               << QString() << 0;
+    QTest::newRow("printers 1 and 3")
+        << QStringList { "send", "--dry-run", "--printers", "1,3", "65 #hex 42" }
+        << "frame 16 06 6A 66 0A 03 0D 05\ndata  41 42\n"
+        << QString() << 0;
+    QTest::newRow("json")
+        << QStringList { "--json", "send", "--dry-run", "7" }
+        << "{\"command\":\"send\",\"data\":\"07\",\"dry_run\":true,\"frame\":\"16 06 6A 66 0A 03 0D "
+           "04\",\"printers\":[3]}\n"
+        << QString() << 0;
+    // The frame a send puts out before the data fails to convert.
+    QTest::newRow("notation error") << QStringList { "send", "--dry-run", "65 300" }
+                                    << "frame 16 06 6A 66 0A 03 0D 04\n"
+                                    << "veltrin-cli: 类型不匹配！\n"
+                                    << 2;
+}
+
+void tst_Cli::dryRunPrintsTheBytesAndOpensNoPort()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(int, exitCode);
+    QProcess process;
+    startCli(process, m_dir->filePath(QStringLiteral("no-such-port")), arguments);
+    const Run run = finish(process);
+    QCOMPARE(run.out, out);
+    QCOMPARE(run.err, err);
+    QCOMPARE(run.exitCode, exitCode);
 }
 
 void tst_Cli::wrongArgumentsSendNothing_data()
