@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 #include <QStringList>
+#include <QTime>
 
 HostLog::HostLog(QIODevice &out, QIODevice &err, QObject *parent)
     : QObject(parent)
@@ -38,6 +39,14 @@ void HostLog::watch(HostSimulator &simulator)
     connect(&module, &HostModule::undelivered, this, [this](const QByteArray &data) { takeData(0, data); });
     connect(&simulator, &HostSimulator::lineSpeedChanged, this,
         [this](int bitsPerSecond) { writeLine(QStringLiteral("line speed %1 bit/s").arg(bitsPerSecond)); });
+    connect(&simulator, &HostSimulator::unplugged, this,
+        [this](int awayMs) { writeTimedLine(QStringLiteral("unplugged for %1 ms").arg(awayMs)); });
+    connect(&simulator, &HostSimulator::pluggedBack, this, [this, &simulator](const QString &slavePath) {
+        const QString link = simulator.linkPath();
+        writeTimedLine(
+            QStringLiteral("plugged back: %1")
+                .arg(link.isEmpty() ? slavePath : QStringLiteral("%1 -> %2").arg(link, slavePath)));
+    });
     connect(&simulator, &HostSimulator::problem, this,
         [this](const QString &text) { m_err.write(text.toLocal8Bit() + '\n'); });
 }
@@ -84,4 +93,9 @@ void HostLog::writeLine(const QString &line)
 {
     flushData();
     m_out.write(line.toLatin1() + '\n');
+}
+
+void HostLog::writeTimedLine(const QString &line)
+{
+    writeLine(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + line);
 }

@@ -20,7 +20,11 @@ class QIODevice;
 //     frame 11 [8 1] incomplete, dropped
 //     unknown code 2A after the preamble: the preamble is print data
 //     line speed 9600 bit/s
+//     16:50:45.123 unplugged for 1000 ms
+//     16:50:46.125 plugged back: /tmp/COM3 -> /dev/pts/7
 //
+// A replug's lines carry the time of day, so that a test or a person can
+// line them up with what the program saw.
 // The program sends one byte at a time, so print data arrives in many small
 // reads; a printer's data is gathered for dataBatchMs into one line, and
 // written out before the next frame line so the log keeps the stream's order.
@@ -46,6 +50,7 @@ private:
     void takeData(int printer, const QByteArray &data);
     void flushData();
     void writeLine(const QString &line);
+    void writeTimedLine(const QString &line);
 
     QIODevice &m_out;
     QIODevice &m_err;

@@ -31,5 +31,11 @@ struct HostOptions {
     QString outDir;
     // A symbolic link kept pointing at the pty while the simulator runs.
     QString linkPath;
+    // Vanish as an unplugged USB adapter does this long after the start, and
+    // again this long after each return, replugs times in all; 0: never.
+    int replugAfterMs = 0;
+    int replugs = 1;
+    // How long each vanishing lasts, whether planned or asked for by signal.
+    int awayMs = 1000;
     bool quiet = false;
 };

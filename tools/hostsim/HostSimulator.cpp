@@ -6,7 +6,15 @@ HostSimulator::HostSimulator(const HostOptions &options, QObject *parent)
     , m_module(options)
     , m_toModule(options.chunkDelayMs)
     , m_printed(options.slaves.size())
+    , m_replugsLeft(options.replugs)
 {
+    m_awayTimer.setSingleShot(true);
+    connect(&m_awayTimer, &QTimer::timeout, this, &HostSimulator::plugBack);
+    m_replugTimer.setSingleShot(true);
+    connect(&m_replugTimer, &QTimer::timeout, this, [this] {
+        if (unplugFor(m_options.awayMs))
+            --m_replugsLeft;
+    });
     connect(&m_pty, &PtyEndpoint::received, &m_toModule, &BurstDelivery::take);
     connect(&m_toModule, &BurstDelivery::delivered, &m_module, &HostModule::feed);
     connect(&m_pty, &PtyEndpoint::failed, this, &HostSimulator::problem);
@@ -21,7 +29,41 @@ bool HostSimulator::start(QString *error)
         return false;
     if (!m_options.outDir.isEmpty() && !m_files.open(m_options.outDir, error))
         return false;
-    return m_options.linkPath.isEmpty() || m_link.create(m_options.linkPath, m_pty.slavePath(), error);
+    if (!m_options.linkPath.isEmpty() && !m_link.create(m_options.linkPath, m_pty.slavePath(), error))
+        return false;
+    planReplug();
+    return true;
+}
+
+bool HostSimulator::unplugFor(int awayMs)
+{
+    if (!isPluggedIn())
+        return false;
+    m_pty.close();
+    m_link.remove();
+    m_awayTimer.start(awayMs);
+    Q_EMIT unplugged(awayMs);
+    return true;
+}
+
+void HostSimulator::plugBack()
+{
+    QString error;
+    if (!m_pty.open(HostModule::bitRate(m_module.hostBaudIndex()), &error)
+        || (!m_options.linkPath.isEmpty() && !m_link.create(m_options.linkPath, m_pty.slavePath(), &error))) {
+        Q_EMIT problem(error);
+        return;
+    }
+    Q_EMIT pluggedBack(m_pty.slavePath());
+    planReplug();
+}
+
+// A replug asked for by signal meanwhile puts the next planned one off: the
+// plan counts from each return.
+void HostSimulator::planReplug()
+{
+    if (m_options.replugAfterMs > 0 && m_replugsLeft > 0)
+        m_replugTimer.start(m_options.replugAfterMs);
 }
 
 QString HostSimulator::printerFile(int printer) const
@@ -39,6 +81,10 @@ void HostSimulator::deliver(int printer, const QByteArray &data)
 
 void HostSimulator::switchLineSpeed(int baudIndex)
 {
+    // Bytes held back for the module can still reach it while it is away;
+    // the pty made at its return takes the module's speed.
+    if (!isPluggedIn())
+        return;
     QString error;
     if (m_pty.setLineSpeed(HostModule::bitRate(baudIndex), &error))
         Q_EMIT lineSpeedChanged(m_pty.lineSpeed());

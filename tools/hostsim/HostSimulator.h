@@ -11,6 +11,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 // A simulated host radio module at the far end of a pty: what the program
 // writes to slavePath() reaches the HostModule, its replies come back on the
@@ -21,6 +22,12 @@
 //     HostSimulator simulator(options);
 //     if (!simulator.start(&error)) ...
 //     qputenv("VELTRIN_COM3", simulator.slavePath().toLocal8Bit());
+//
+// It can also vanish as an unplugged USB adapter does, and come back: the pty
+// goes (the program's open descriptor meets a hang-up) with its link, and on
+// return a fresh pty takes the link's path again. The module keeps its
+// settings across it, as the kit's modules keep theirs when only the cable
+// to the PC comes and goes; what was on the wire is lost.
 class HostSimulator : public QObject
 {
     Q_OBJECT
@@ -28,7 +35,12 @@ class HostSimulator : public QObject
 public:
     explicit HostSimulator(const HostOptions &options = {}, QObject *parent = nullptr);
 
+    // Also starts the replugs the options plan.
     bool start(QString *error);
+
+    // Vanishes for awayMs, then returns. False while already away.
+    bool unplugFor(int awayMs);
+    bool isPluggedIn() const { return m_pty.isOpen(); }
 
     QString slavePath() const { return m_pty.slavePath(); }
     // The symbolic link to the pty, empty without one.
@@ -45,12 +57,17 @@ public:
 
 Q_SIGNALS:
     void lineSpeedChanged(int bitsPerSecond);
+    void unplugged(int awayMs);
+    // Back on a fresh pty, at slavePath and at the link.
+    void pluggedBack(const QString &slavePath);
     // Something went wrong that the simulated module cannot show on the line.
     void problem(const QString &text);
 
 private:
     void deliver(int printer, const QByteArray &data);
     void switchLineSpeed(int baudIndex);
+    void plugBack();
+    void planReplug();
 
     HostOptions m_options;
     HostModule m_module;
@@ -59,4 +76,7 @@ private:
     PrinterFiles m_files;
     SlaveLink m_link;
     QList<QByteArray> m_printed;
+    QTimer m_awayTimer;
+    QTimer m_replugTimer;
+    int m_replugsLeft;
 };

@@ -40,12 +40,7 @@ PtyEndpoint::PtyEndpoint(QObject *parent)
 
 PtyEndpoint::~PtyEndpoint()
 {
-    m_readNotifier.reset();
-    m_writeNotifier.reset();
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
+    close();
 }
 
 bool PtyEndpoint::open(int bitsPerSecond, QString *error)
@@ -75,8 +70,23 @@ bool PtyEndpoint::open(int bitsPerSecond, QString *error)
     return true;
 }
 
+void PtyEndpoint::close()
+{
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    m_outgoing.clear();
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = -1;
+    m_slave = -1;
+}
+
 void PtyEndpoint::write(const QByteArray &bytes)
 {
+    if (!isOpen())
+        return;
     m_outgoing.append(bytes);
     writePending();
 }

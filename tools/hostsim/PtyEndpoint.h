@@ -13,6 +13,10 @@ class QSocketNotifier;
 // the master without blocking. A descriptor on the slave stays open for the
 // whole run, so the master never sees a hang-up while the program closes and
 // reopens its port, and so the line speed can be set on the slave's termios.
+//
+// close() is the USB adapter pulled out: the program's open descriptor then
+// meets a hang-up, and what the module sends until the next open() is lost
+// on the floor.
 class PtyEndpoint : public QObject
 {
     Q_OBJECT
@@ -21,7 +25,10 @@ public:
     explicit PtyEndpoint(QObject *parent = nullptr);
     ~PtyEndpoint() override;
 
+    // A fresh pty each time, under a new slave path.
     bool open(int bitsPerSecond, QString *error);
+    void close();
+    bool isOpen() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
 
     // Queues what the line cannot take at once and writes it when it can.
