@@ -35,6 +35,9 @@ void tst_HostCommandLine::defaults()
     QVERIFY(options.busyChannels.isEmpty());
     QCOMPARE(options.latencyMs, 2);
     QCOMPARE(options.searchTimeMs, 2000);
+    QCOMPARE(options.replugAfterMs, 0);
+    QCOMPARE(options.replugs, 1);
+    QCOMPARE(options.awayMs, 1000);
     QVERIFY(!options.quiet);
 }
 
@@ -43,8 +46,9 @@ void tst_HostCommandLine::options()
     HostCommandLine commandLine;
     QVERIFY(parse(commandLine,
         { "--channel", "30", "--slave", "4:50:off", "--slave", "8:7:on", "--slave", "4:51:on", "--busy",
-            "3,7", "--busy", "50", "--latency", "0", "--chunk-delay", "16", "--search-time", "5000", "--frame-timeout", "20",
-            "--out", "/tmp/o", "--link", "/tmp/l", "--quiet" }));
+            "3,7", "--busy", "50", "--latency", "0", "--chunk-delay", "16", "--search-time", "5000",
+            "--frame-timeout", "20", "--out", "/tmp/o", "--link", "/tmp/l", "--replug-after", "300",
+            "--replugs", "20", "--away", "150", "--quiet" }));
     const HostOptions &options = commandLine.options();
     QCOMPARE(options.hostChannel, 30);
     QCOMPARE(options.slaves,
@@ -57,6 +61,9 @@ void tst_HostCommandLine::options()
     QCOMPARE(options.frameTimeoutMs, 20);
     QCOMPARE(options.outDir, QStringLiteral("/tmp/o"));
     QCOMPARE(options.linkPath, QStringLiteral("/tmp/l"));
+    QCOMPARE(options.replugAfterMs, 300);
+    QCOMPARE(options.replugs, 20);
+    QCOMPARE(options.awayMs, 150);
     QVERIFY(options.quiet);
 }
 
@@ -75,6 +82,10 @@ void tst_HostCommandLine::wrongArguments_data()
     QTest::newRow("search time above 5000") << QStringList { "--search-time", "5001" } << "--search-time";
     QTest::newRow("negative latency") << QStringList { "--latency", "-1" } << "--latency";
     QTest::newRow("negative chunk delay") << QStringList { "--chunk-delay", "-1" } << "--chunk-delay";
+    QTest::newRow("replug after 0 ms") << QStringList { "--replug-after", "0" } << "--replug-after";
+    QTest::newRow("away 0 ms") << QStringList { "--away", "0" } << "--away";
+    QTest::newRow("no replugs") << QStringList { "--replug-after", "100", "--replugs", "0" } << "--replugs";
+    QTest::newRow("replugs without a plan") << QStringList { "--replugs", "3" } << "--replug-after";
     QTest::newRow("unknown option") << QStringList { "--colour" } << "colour";
     QTest::newRow("stray argument") << QStringList { "extra" } << "extra";
 }

@@ -23,8 +23,8 @@ HostCommandLine::HostCommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Simulated host radio module on a pseudo-terminal. Prints the pty's path, then logs "
                        "every frame, reply and print-data delivery."));
-    m_parser.addOptions(
-        { m_channel, m_slave, m_busy, m_latency, m_chunkDelay, m_searchTime, m_frameTimeout, m_out, m_link, m_quiet });
+    m_parser.addOptions({ m_channel, m_slave, m_busy, m_latency, m_chunkDelay, m_searchTime, m_frameTimeout,
+        m_out, m_link, m_replugAfter, m_replugs, m_away, m_quiet });
 }
 
 bool HostCommandLine::parse(const QStringList &arguments)
@@ -39,8 +39,13 @@ bool HostCommandLine::parse(const QStringList &arguments)
         || !readNumber(m_latency, 0, 60000, &m_options.latencyMs)
         || !readNumber(m_chunkDelay, 0, 60000, &m_options.chunkDelayMs)
         || !readNumber(m_searchTime, 0, 5000, &m_options.searchTimeMs)
-        || !readNumber(m_frameTimeout, 1, 60000, &m_options.frameTimeoutMs))
+        || !readNumber(m_frameTimeout, 1, 60000, &m_options.frameTimeoutMs)
+        || !readNumber(m_replugAfter, 1, 3600000, &m_options.replugAfterMs)
+        || !readNumber(m_replugs, 1, 100000, &m_options.replugs)
+        || !readNumber(m_away, 1, 3600000, &m_options.awayMs))
         return false;
+    if (m_parser.isSet(m_replugs) && !m_parser.isSet(m_replugAfter))
+        return reject(QStringLiteral("--replugs needs --replug-after"));
     m_options.slaves = HostOptions::defaultSlaves(m_options.hostChannel);
     for (const QString &slave : m_parser.values(m_slave)) {
         if (!readSlave(slave))

@@ -57,6 +57,15 @@ private:
         QStringLiteral("Append printer N's data to DIR/printerN.bin."), QStringLiteral("DIR") };
     QCommandLineOption m_link { QStringLiteral("link"),
         QStringLiteral("Keep a symbolic link to the pty at PATH while running."), QStringLiteral("PATH") };
+    QCommandLineOption m_replugAfter { QStringLiteral("replug-after"),
+        QStringLiteral("Vanish like an unplugged USB adapter MS after the start, and MS after each return "
+                       "(default: never). The link comes back at its path; the module keeps its settings."),
+        QStringLiteral("MS") };
+    QCommandLineOption m_replugs { QStringLiteral("replugs"),
+        QStringLiteral("How many times --replug-after vanishes (default 1)."), QStringLiteral("N") };
+    QCommandLineOption m_away { QStringLiteral("away"),
+        QStringLiteral("Milliseconds each vanishing lasts, also one asked for by SIGUSR1 (default 1000)."),
+        QStringLiteral("MS") };
     QCommandLineOption m_quiet { QStringLiteral("quiet"), QStringLiteral("Log nothing but the pty's path.") };
 
     HostOptions m_options;

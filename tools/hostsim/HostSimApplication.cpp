@@ -4,6 +4,7 @@
 #include "hostsim/HostCommandLine.h"
 #include "hostsim/HostLog.h"
 #include "hostsim/HostSimulator.h"
+#include "hostsim/UnplugSignal.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -35,7 +36,14 @@ int HostSimApplication::run(const QStringList &arguments)
     if (!watcher.isWatching())
         writeErr(QStringLiteral(
             "veltrin-hostsim: cannot watch for signals; a signal ends it without cleaning up\n"));
+    // Taken over before the pty's path is printed: a script may send SIGUSR1
+    // as soon as it has read it.
+    UnplugSignal unplugSignal;
+    if (!unplugSignal.isWatching())
+        writeErr(QStringLiteral("veltrin-hostsim: cannot watch for SIGUSR1; it ends the simulator\n"));
     HostSimulator simulator(options);
+    connect(&unplugSignal, &UnplugSignal::unplugRequested, &simulator,
+        [&simulator, &options] { simulator.unplugFor(options.awayMs); });
     QString error;
     if (!simulator.start(&error)) {
         writeErr(QStringLiteral("veltrin-hostsim: %1\n").arg(error));

@@ -9,7 +9,8 @@ class QIODevice;
 
 // The veltrin-hostsim program: reads the command line, starts the simulator,
 // prints the pty's path as the first line of output, logs until SIGINT,
-// SIGTERM or SIGHUP, then removes the link and returns the exit code.
+// SIGTERM or SIGHUP, then removes the link and returns the exit code. SIGUSR1
+// unplugs the simulated adapter for --away milliseconds.
 class HostSimApplication : public QObject
 {
     Q_OBJECT
