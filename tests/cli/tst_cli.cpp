@@ -117,6 +117,7 @@ private Q_SLOTS:
     void everyCommandHasItsHelp();
     void monitorPrintsTheViewersForms_data();
     void monitorPrintsTheViewersForms();
+    void monitorReconnectsAcrossReplugs();
     void ctrlCWhileTypingSendsNothing();
     void ctrlCStopsASend();
     void ctrlCEndsASearch();
@@ -670,6 +671,44 @@ void tst_Cli::monitorPrintsTheViewersForms()
     QVERIFY(pty.writeMaster(then));
     const Run run = finish(process);
     QCOMPARE(run.out, expected);
+    QCOMPARE(run.exitCode, 0);
+}
+
+// The device is a pty behind a link, as an adapter behind its by-id name:
+// unplugged, the pty goes and the link with it; plugged back, a fresh pty
+// stands behind the same link.
+void tst_Cli::monitorReconnectsAcrossReplugs()
+{
+    const QString link = m_dir->filePath(QStringLiteral("adapter"));
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(pty->slavePath(), link));
+    QProcess process;
+    startCli(process, link,
+        { QStringLiteral("monitor"), QStringLiteral("--reconnect"), QStringLiteral("--seconds"),
+            QStringLiteral("6") });
+    QByteArray err;
+    const auto errShows = [&](const QByteArray &text, int times) {
+        return QTest::qWaitFor(
+            [&] { return (err += process.readAllStandardError()).count(text) >= times; }, 5000);
+    };
+    QVERIFY(errShows("monitoring", 1));
+    QVERIFY(pty->writeMaster("\x41"));
+    for (int replug = 1; replug <= 3; ++replug) {
+        QTest::qWait(100);
+        pty->closeMaster();
+        QVERIFY2(errShows(commErrorMessage(CommPort::CommReadError).toUtf8(), replug), err.constData());
+        QVERIFY(QFile::remove(link));
+        pty = std::make_unique<PtyPair>();
+        QTest::qWait(300);
+        QVERIFY(QFile::link(pty->slavePath(), link));
+        QVERIFY2(errShows("COM3 已重新打开：", replug), err.constData());
+        QVERIFY(pty->writeMaster(QByteArray(1, char(0x41 + replug))));
+    }
+    const Run run = finish(process);
+    err += run.err.toUtf8();
+    QCOMPARE(run.out, QStringLiteral("41 42 43 44 \n"));
+    QCOMPARE(err.count("COM3 已重新打开："), 3);
+    QCOMPARE(err.count(commErrorMessage(CommPort::CommReadError).toUtf8()), 3);
     QCOMPARE(run.exitCode, 0);
 }
 
