@@ -171,9 +171,11 @@ void TestHelpPanel::helpKey()
     if (starts) {
         // The folder's blank stays inside each argument instead of splitting
         // one command line into other words.
-        QCOMPARE(launcher.starts.first().program, QStringLiteral("/opt/My Programs/Veltrin/hh.exe"));
+        // Windows programs take paths in their own separators.
+        QCOMPARE(launcher.starts.first().program,
+            QDir::toNativeSeparators(QStringLiteral("/opt/My Programs/Veltrin/hh.exe")));
         QCOMPARE(launcher.starts.first().arguments,
-            QStringList { QStringLiteral("/opt/My Programs/Veltrin/help.chm") });
+            QStringList { QDir::toNativeSeparators(QStringLiteral("/opt/My Programs/Veltrin/help.chm")) });
     }
 }
 
@@ -184,8 +186,9 @@ void TestHelpPanel::helpKeyStartsViewerFromProgramFolder()
     QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(launcher.starts.size(), 1);
     const QDir folder(QCoreApplication::applicationDirPath());
-    QCOMPARE(launcher.starts.first().program, folder.filePath(QStringLiteral("hh.exe")));
-    QCOMPARE(launcher.starts.first().arguments, QStringList { folder.filePath(QStringLiteral("help.chm")) });
+    QCOMPARE(launcher.starts.first().program, QDir::toNativeSeparators(folder.filePath(QStringLiteral("hh.exe"))));
+    QCOMPARE(launcher.starts.first().arguments,
+        QStringList { QDir::toNativeSeparators(folder.filePath(QStringLiteral("help.chm"))) });
 }
 
 void TestHelpPanel::helpKeyElsewhereDoesNothing()
@@ -204,6 +207,10 @@ void TestHelpPanel::helpKeyElsewhereDoesNothing()
 
 void TestHelpPanel::realViewerGetsHelpFileAsOneArgument()
 {
+#ifdef Q_OS_WIN
+    // Wine would start it, as it starts any Linux program, and prove nothing.
+    QSKIP("the stand-in viewer is a shell script, which Windows does not run");
+#endif
     QTemporaryDir root;
     QVERIFY(root.isValid());
     const QString folder = root.filePath(QStringLiteral("My Programs"));
