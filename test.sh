@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds Veltrin and runs the whole test suite twice: a plain build, then a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build under AddressSanitizer and UndefinedBehaviorSanitizer. Then the
+# Windows build (MinGW-w64, cross-built) runs its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/ensure-packages.sh
-ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" "${VELTRIN_RUN_PACKAGES[@]}" "${VELTRIN_TEST_PACKAGES[@]}"
+ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" "${VELTRIN_RUN_PACKAGES[@]}" "${VELTRIN_TEST_PACKAGES[@]}" \
+    "${VELTRIN_WINDOWS_PACKAGES[@]}"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -27,5 +29,20 @@ cat "$sanitize_log"
 [ "$plain_status" -eq 0 ] || exit "$plain_status"
 [ "$build_status" -eq 0 ] || exit "$build_status"
 
+# The Windows build compiles while the sanitizer suite runs, which mostly
+# waits as the plain one does.
+mkdir -p build-windows
+windows_log=build-windows/build.log
+VELTRIN_JOBS=$jobs tools/windows/cross-build.sh build-windows >"$windows_log" 2>&1 &
+windows_build=$!
+sanitize_status=0
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" || sanitize_status=$?
+build_status=0
+wait "$windows_build" || build_status=$?
+cat "$windows_log"
+[ "$sanitize_status" -eq 0 ] || exit "$sanitize_status"
+[ "$build_status" -eq 0 ] || exit "$build_status"
+
+# Under Wine, with the plain build's simulator playing the module on COM3.
+VELTRIN_JOBS=$jobs tools/windows/wine-tests.sh build-windows build-test

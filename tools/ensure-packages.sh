@@ -28,3 +28,6 @@ VELTRIN_RUN_PACKAGES=(fonts-liberation2 fonts-wqy-zenhei qt6-translations-l10n)
 # What the tests use besides: a private X display with a tray, clicks on it,
 # and the checker of the menu entry.
 VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool desktop-file-utils)
+# The Windows leg: the MinGW-w64 cross compiler, Ninja, Wine to run what it
+# builds (on Xvfb and xdotool from the test packages), NSIS for the installer.
+VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis)
