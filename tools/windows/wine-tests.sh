@@ -76,8 +76,9 @@ else
 fi
 
 # Each question must reach the module. Its answer cannot be read back under
-# Wine 8: the pty's bytes are seen only by a WaitCommEvent started after they
-# came, and QSerialPort started its one before the question went out.
+# Wine 8: QSerialPort reads only after WaitCommEvent reports EV_RXCHAR, and
+# Wine looks for received bytes once, when WaitCommEvent is called, and never
+# again for that wait (its +comm trace shows check_events once, at the call).
 for question in "status 3:frame 15 \[4\] -> reply 01" "host-channel:frame 19 -> reply 14"; do
     command=${question%%:*}
     logged=${question#*:}
@@ -91,7 +92,7 @@ for question in "status 3:frame 15 \[4\] -> reply 01" "host-channel:frame 19 -> 
     fi
     case $(wine --version 2>/dev/null) in
     wine-8.*)
-        echo "SKIP: $command's answer: Wine 8 raises EV_RXCHAR only for bytes already waiting when WaitCommEvent starts, so QSerialPort never reads the reply" ;;
+        echo "SKIP: $command's answer: Wine 8 never completes QSerialPort's WaitCommEvent(EV_RXCHAR) on a pty, so no reply is ever read" ;;
     *)
         case $command in
         status*) want="提示:所检测的打印机在线！" ;;
