@@ -41,6 +41,16 @@ status=0
 echo "== Windows tests under Wine"
 ctest --test-dir "$build" --output-on-failure -j"${VELTRIN_JOBS:-$(nproc)}" || status=1
 
+echo "== Code page 936: Windows' own converter under Wine against Qt's (ICU) on Linux"
+"$native/tools/codepage-table/veltrin-codepage-table" >"$scratch/table-linux.txt"
+wine "$build/veltrin-codepage-table.exe" >"$scratch/table-windows.txt"
+if "$root/tools/windows/compare-codepage-tables.sh" "$scratch/table-linux.txt" "$scratch/table-windows.txt"; then
+    echo "PASS: the two converters' tables agree"
+else
+    echo "FAIL: the two converters' tables differ"
+    status=1
+fi
+
 echo "== End to end under Wine: veltrin-hostsim on a pty as COM3"
 simulator=$native/tools/hostsim/veltrin-hostsim
 printers=$scratch/printers
