@@ -3,13 +3,14 @@
 # Wine, in a throwaway prefix. Proof: the real Windows build, run by Wine's
 # Windows API on Linux, not a Linux build of the same code.
 #   1. the Windows tests (tests/windows/CMakeLists.txt lists them), through
-#      ctest, offscreen;
+#      ctest, offscreen, and the code page 936 converter's table against the
+#      Linux build's;
 #   2. end to end: the Linux veltrin-hostsim from NATIVE_BUILD_DIR (default
 #      build-test) plays the host module on a pty that Wine maps as COM3;
-#      veltrin-cli.exe sends a print test and asks questions, the main
-#      window's print test is sent by a Qt Test built for Windows
-#      (com3_printtest.exe), and veltrin.exe is started on an X display and
-#      closed as Windows closes a window.
+#      veltrin-cli.exe from the unpacked zip sends a print test and asks
+#      questions, the main window's print test is sent by a Qt Test built for
+#      Windows (com3_printtest.exe), and veltrin.exe from the zip is started
+#      on an X display and closed as Windows closes a window.
 #
 #   tools/windows/wine-tests.sh BUILD_DIR [NATIVE_BUILD_DIR]
 set -euo pipefail
@@ -65,10 +66,15 @@ wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$link" /f >/dev/null 2>&1
 # Wine's mount manager reads the ports when the prefix's server starts.
 wineserver -k 2>/dev/null || true
 
+# The programs run from the zip's folder, unpacked: what a user gets, without
+# the build's extra DLLs and plugins.
+(cd "$scratch" && cmake -E tar xf "$(ls "$build"/veltrin-*-windows-x64.zip)")
+app=$(ls -d "$scratch"/veltrin-*-windows-x64)
+
 fail() { echo "FAIL: $*"; status=1; }
 pass() { echo "PASS: $*"; }
 printer3() { od -An -tx1 -v "$printers/printer3.bin" 2>/dev/null | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
-cli() { wine "$build/veltrin-cli.exe" "$@"; }
+cli() { wine "$app/veltrin-cli.exe" "$@"; }
 
 # The command line's own checks, which need no module.
 code=0; cli status 9 >/dev/null 2>&1 || code=$?
@@ -129,7 +135,7 @@ for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 display=:$(cat "$scratch/display")
 # A Wine started without a display keeps using none.
 wineserver -k 2>/dev/null || true
-DISPLAY=$display WINEQT_QPA_PLATFORM= wine "$build/veltrin.exe" >"$scratch/veltrin.log" 2>&1 &
+DISPLAY=$display WINEQT_QPA_PLATFORM= wine "$app/veltrin.exe" >"$scratch/veltrin.log" 2>&1 &
 program=$!
 window=
 for _ in $(seq 150); do
