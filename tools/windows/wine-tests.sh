@@ -82,6 +82,15 @@ code=0; cli status 9 >/dev/null 2>&1 || code=$?
 code=0; cli send --notation nope x >/dev/null 2>&1 || code=$?
 [ "$code" -eq 2 ] && pass "veltrin-cli.exe send --notation nope: usage error, exit 2" || fail "send --notation nope exited $code, not 2"
 if cli ports 2>/dev/null | grep -q COM3; then pass "veltrin-cli.exe ports lists COM3"; else fail "veltrin-cli.exe ports does not list COM3"; fi
+# The bytes a send would put on the line, with no port: the code page 936
+# path of this build on its own.
+dry=$(cli --verbose send --dry-run --notation text "中文A" 2>&1 | tr -d '\r')
+echo "$dry"
+if printf '%s\n' "$dry" | grep -qx 'data  D6 D0 CE C4 41 20' && printf '%s\n' "$dry" | grep -q 'Windows code page 936'; then
+    pass "veltrin-cli.exe send --dry-run: D6 D0 CE C4 41 20 through Windows' code page 936"
+else
+    fail "veltrin-cli.exe send --dry-run printed something else"
+fi
 
 code=0; cli --port COM3 --handshake none send --printers 3 --notation text "中文A" || code=$?
 expected="d6 d0 ce c4 41 20"
