@@ -72,8 +72,15 @@ bool PtyEndpoint::open(int bitsPerSecond, QString *error)
 
 void PtyEndpoint::close()
 {
-    m_readNotifier.reset();
-    m_writeNotifier.reset();
+    // A handler of what was just read may close the endpoint (an unplug at a
+    // moment of the caller's choice): the notifier that is delivering must
+    // outlive its own signal.
+    for (std::unique_ptr<QSocketNotifier> *notifier : { &m_readNotifier, &m_writeNotifier }) {
+        if (*notifier) {
+            (*notifier)->setEnabled(false);
+            notifier->release()->deleteLater();
+        }
+    }
     m_outgoing.clear();
     if (m_master >= 0)
         ::close(m_master);
@@ -111,6 +118,8 @@ void PtyEndpoint::readAvailable()
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
             Q_EMIT received(QByteArray(buffer, n));
+            if (!isOpen())
+                return;
             continue;
         }
         if (n < 0 && errno == EINTR)
