@@ -65,20 +65,10 @@ int answerCode(QMessageBox::StandardButton button)
 
 } // namespace
 
-void DialogUserChannels::setStatusCell(QLabel *cell)
-{
-    m_statusCell = cell;
-    if (m_statusCell && !m_pendingStatus.isEmpty())
-        m_statusCell->setText(m_pendingStatus);
-    m_pendingStatus.clear();
-}
-
 void DialogUserChannels::ShowStatusText(const QString &text)
 {
     if (m_statusCell)
         m_statusCell->setText(text);
-    else
-        m_pendingStatus = text;
 }
 
 int DialogUserChannels::messageBox(const QString &prompt, int style, const QString &title)

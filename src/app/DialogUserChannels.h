@@ -11,9 +11,7 @@ class DialogUserChannels : public UserChannels
 {
 public:
     void setOwner(QWidget *owner) { m_owner = owner; }
-    // A text shown before the cell was given (the window reports at load,
-    // before it is handed over) appears in it then.
-    void setStatusCell(QLabel *cell);
+    void setStatusCell(QLabel *cell) { m_statusCell = cell; }
 
     void ShowStatusText(const QString &text) override;
     int messageBox(const QString &prompt, int style, const QString &title) override;
@@ -22,5 +20,4 @@ public:
 private:
     QPointer<QWidget> m_owner;
     QPointer<QLabel> m_statusCell;
-    QString m_pendingStatus;
 };

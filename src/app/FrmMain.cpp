@@ -82,7 +82,15 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     Form_Load();
 }
 
-FrmMain::~FrmMain() = default;
+// The panels use the engine and go before it does: as children of the window
+// they would outlive it, and the port panel stops watching the ports when it
+// is hidden or destroyed.
+FrmMain::~FrmMain()
+{
+    delete m_FrmPortSetShow;
+    delete m_FrmWirelessShow;
+    delete m_FrmCommShow;
+}
 
 QLabel *FrmMain::statusCell() const
 {
@@ -115,8 +123,11 @@ void FrmMain::Form_Load()
     cmdCommTest_Click();
     m_ui->lblTestRF->setText(QString());
     portSettings().ApplyPortDefaults();
-    m_engine.takeKitAdapter();
     m_engine.returnWatch().setEnabled(true);
+    // Once the window is up: the first look at the system's ports takes
+    // QSerialPortInfo's full scan, and the status line is there to say what
+    // was taken.
+    QTimer::singleShot(0, this, [this] { m_engine.takeKitAdapter(); });
 
     m_TimeSysTimer.start(1000);
 }

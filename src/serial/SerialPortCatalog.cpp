@@ -25,7 +25,6 @@ SerialPortCatalog::SerialPortCatalog(QObject *parent)
 {
     m_pollTimer.setInterval(pollIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &SerialPortCatalog::refresh);
-    refresh();
 }
 
 void SerialPortCatalog::setSource(Source source)

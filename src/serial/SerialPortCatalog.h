@@ -38,12 +38,14 @@ public:
         QList<SerialPortEntry> ports;
     };
 
-    // Scans once with the system's list.
+    // Reads the system's list; the first scan waits for the first refresh() or
+    // startWatching(), as it takes QSerialPortInfo's full scan.
     explicit SerialPortCatalog(QObject *parent = nullptr);
 
     // Replaces the source (an empty one restores the system's) and scans.
     void setSource(Source source);
 
+    // As of the last scan.
     QList<SerialPortEntry> ports() const { return m_ports; }
     // Scans now; changed() follows when the list differs.
     void refresh();

@@ -38,7 +38,8 @@ QString orDash(const QString &text)
 
 void PortList::write(ResultWriter &results)
 {
-    const SerialPortCatalog catalog;
+    SerialPortCatalog catalog;
+    catalog.refresh();
     QJsonArray ports;
     for (const SerialPortEntry &entry : catalog.ports()) {
         const QString com = comNameFor(entry);
