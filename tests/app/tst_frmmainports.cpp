@@ -2,6 +2,7 @@
 #include "RecordingUserChannels.h"
 #include "ScriptedFileChooser.h"
 #include "SerialFixture.h"
+#include "UsbAdapterEntry.h"
 #include "app/FrmMain.h"
 #include "serial/CommErrorReport.h"
 
@@ -20,21 +21,6 @@
 // adapters: an injected port list presents them, each backed by a
 // pseudo-terminal reached through a link of the test's, as a by-id name
 // would be. The list and the links change as an unplugged adapter's would.
-namespace {
-
-// A USB adapter as the system would list it, at path.
-SerialPortEntry adapter(const QString &path, const QString &serialNumber = QString())
-{
-    SerialPortEntry entry;
-    entry.systemLocation = path;
-    entry.description = QStringLiteral("USB Serial");
-    entry.vendorId = 0x1a86;
-    entry.productId = 0x7523;
-    entry.serialNumber = serialNumber;
-    return entry;
-}
-
-} // namespace
 
 class tst_FrmMainPorts : public QObject
 {
@@ -113,7 +99,7 @@ void tst_FrmMainPorts::theOneAdapterIsTakenAtStart()
 {
     PtyPair pty;
     const QString path = link(QStringLiteral("usb-adapter"), pty);
-    m_present = { adapter(path) };
+    m_present = { usbAdapter(path) };
     start();
     QCOMPARE(m_channels.lastStatus(), QStringLiteral("COM3 → %1 (USB Serial, 1a86:7523)").arg(path));
     QCOMPARE(m_window->port().devicePath(), path);
@@ -128,7 +114,8 @@ void tst_FrmMainPorts::ofSeveralAdaptersNoneIsTaken()
 {
     PtyPair first;
     PtyPair second;
-    m_present = { adapter(link(QStringLiteral("a"), first)), adapter(link(QStringLiteral("b"), second)) };
+    m_present
+        = { usbAdapter(link(QStringLiteral("a"), first)), usbAdapter(link(QStringLiteral("b"), second)) };
     start();
     QCOMPARE(m_window->port().devicePath(), CommPort::devicePathFor(3));
     QVERIFY(m_channels.statusTexts.isEmpty());
@@ -147,7 +134,8 @@ void tst_FrmMainPorts::choosingADeviceRebindsTheSelectedPort()
 {
     PtyPair first;
     PtyPair second;
-    m_present = { adapter(link(QStringLiteral("a"), first)), adapter(link(QStringLiteral("b"), second)) };
+    m_present
+        = { usbAdapter(link(QStringLiteral("a"), first)), usbAdapter(link(QStringLiteral("b"), second)) };
     start();
     QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
     QComboBox *devices = child<QComboBox>("cboDevice");
@@ -176,7 +164,7 @@ void tst_FrmMainPorts::choosingADeviceRebindsTheSelectedPort()
 void tst_FrmMainPorts::aDeviceThatComesBackIsReopened()
 {
     auto before = std::make_unique<PtyPair>();
-    m_present = { adapter(link(QStringLiteral("ttyUSB0"), *before), QStringLiteral("A1")) };
+    m_present = { usbAdapter(link(QStringLiteral("ttyUSB0"), *before), QStringLiteral("A1")) };
     start();
     sendText(QStringLiteral("65"));
     QVERIFY(m_window->port().portOpen());
@@ -192,7 +180,7 @@ void tst_FrmMainPorts::aDeviceThatComesBackIsReopened()
 
     PtyPair after;
     const QString path = link(QStringLiteral("ttyUSB1"), after);
-    m_present = { adapter(path, QStringLiteral("A1")) };
+    m_present = { usbAdapter(path, QStringLiteral("A1")) };
     QTRY_VERIFY_WITH_TIMEOUT(m_window->port().portOpen(), 2000);
     QCOMPARE(m_window->port().devicePath(), path);
     QCOMPARE(
@@ -209,7 +197,7 @@ void tst_FrmMainPorts::closingWhileTheDeviceIsAwayEndsTheWait()
 {
     auto before = std::make_unique<PtyPair>();
     const QString path = link(QStringLiteral("ttyUSB0"), *before);
-    m_present = { adapter(path, QStringLiteral("A1")) };
+    m_present = { usbAdapter(path, QStringLiteral("A1")) };
     start();
     QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
     QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
@@ -222,7 +210,7 @@ void tst_FrmMainPorts::closingWhileTheDeviceIsAwayEndsTheWait()
 
     PtyPair after;
     link(QStringLiteral("ttyUSB0"), after);
-    m_present = { adapter(path, QStringLiteral("A1")) };
+    m_present = { usbAdapter(path, QStringLiteral("A1")) };
     QTest::qWait(1500);
     QVERIFY(!m_window->port().portOpen());
 }

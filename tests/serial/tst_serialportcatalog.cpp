@@ -6,6 +6,7 @@
 // (polling, change detection, identity), not the system's listing.
 
 #include "PtyPair.h"
+#include "UsbAdapterEntry.h"
 #include "serial/SerialDeviceLinks.h"
 #include "serial/SerialPortCatalog.h"
 #include "serial/SystemSerialPorts.h"
@@ -19,17 +20,11 @@
 
 namespace {
 
-SerialPortEntry usbAdapter(const QString &path, const QString &serialNumber = {},
+// Plugged into the same USB socket unless said otherwise.
+SerialPortEntry usbAdapterInSocket(const QString &path, const QString &serialNumber = {},
     const QString &byPath = QStringLiteral("/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0"))
 {
-    SerialPortEntry entry;
-    entry.systemLocation = path;
-    entry.description = QStringLiteral("USB Serial");
-    entry.vendorId = 0x1a86;
-    entry.productId = 0x7523;
-    entry.serialNumber = serialNumber;
-    entry.byPathPath = byPath;
-    return entry;
+    return usbAdapter(path, serialNumber, byPath);
 }
 
 SerialPortEntry onboardPort(const QString &path = QStringLiteral("/dev/ttyS0"))
@@ -53,7 +48,7 @@ public:
 
     QList<SerialPortEntry> present() const
     {
-        return QFileInfo::exists(m_link) ? QList { usbAdapter(m_link) } : QList<SerialPortEntry> {};
+        return QFileInfo::exists(m_link) ? QList { usbAdapterInSocket(m_link) } : QList<SerialPortEntry> {};
     }
 
 private:
@@ -95,11 +90,11 @@ void tst_SerialPortCatalog::changedOnlyWhenTheListDiffers_data()
     QTest::addColumn<EntryList>("next");
     QTest::addColumn<bool>("changed");
 
-    const EntryList before { onboardPort(), usbAdapter(QStringLiteral("/dev/ttyUSB0")) };
+    const EntryList before { onboardPort(), usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0")) };
     QTest::newRow("the same list") << before << false;
     QTest::newRow("the same ports in another order") << EntryList { before.at(1), before.at(0) } << false;
     QTest::newRow("a port plugged in")
-        << before + EntryList { usbAdapter(QStringLiteral("/dev/ttyUSB1"), "A5069RR4") } << true;
+        << before + EntryList { usbAdapterInSocket(QStringLiteral("/dev/ttyUSB1"), "A5069RR4") } << true;
     QTest::newRow("a port unplugged") << EntryList { before.at(0) } << true;
     EntryList described = before;
     described[1].manufacturer = QStringLiteral("wch.cn");
@@ -114,7 +109,7 @@ void tst_SerialPortCatalog::changedOnlyWhenTheListDiffers()
     QFETCH(EntryList, next);
     QFETCH(bool, changed);
 
-    EntryList listed { usbAdapter(QStringLiteral("/dev/ttyUSB0")), onboardPort() };
+    EntryList listed { usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0")), onboardPort() };
     SerialPortCatalog catalog;
     catalog.setSource([&listed] { return listed; });
     QSignalSpy changes(&catalog, &SerialPortCatalog::changed);
@@ -183,26 +178,26 @@ void tst_SerialPortCatalog::pollsOnlyWhileWatched()
 void tst_SerialPortCatalog::findFollowsTheDeviceToItsNewPath()
 {
     const QString socket2 = QStringLiteral("/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0");
-    EntryList listed { onboardPort(), usbAdapter(QStringLiteral("/dev/ttyUSB0"), {}, socket2) };
+    EntryList listed { onboardPort(), usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0"), {}, socket2) };
     SerialPortCatalog catalog;
     catalog.setSource([&listed] { return listed; });
-    const SerialPortEntry remembered = usbAdapter(QStringLiteral("/dev/ttyUSB0"));
+    const SerialPortEntry remembered = usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0"));
     QVERIFY(!catalog.find(remembered));
 
     // Replugged into the same socket while ttyUSB0 was still held open: the
     // kernel gives it the next number.
-    listed.append(usbAdapter(QStringLiteral("/dev/ttyUSB1")));
+    listed.append(usbAdapterInSocket(QStringLiteral("/dev/ttyUSB1")));
     catalog.refresh();
     QCOMPARE(catalog.find(remembered)->systemLocation, QStringLiteral("/dev/ttyUSB1"));
 
     // Adapters that share one serial number are one device as far as the
     // ports tell; the one at the remembered path is taken.
-    listed = { usbAdapter(QStringLiteral("/dev/ttyUSB0"), "0001"),
-        usbAdapter(QStringLiteral("/dev/ttyUSB1"), "0001") };
+    listed = { usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0"), "0001"),
+        usbAdapterInSocket(QStringLiteral("/dev/ttyUSB1"), "0001") };
     catalog.refresh();
-    QCOMPARE(catalog.find(usbAdapter(QStringLiteral("/dev/ttyUSB1"), "0001"))->systemLocation,
+    QCOMPARE(catalog.find(usbAdapterInSocket(QStringLiteral("/dev/ttyUSB1"), "0001"))->systemLocation,
         QStringLiteral("/dev/ttyUSB1"));
-    QCOMPARE(catalog.find(usbAdapter(QStringLiteral("/dev/ttyUSB5"), "0001"))->systemLocation,
+    QCOMPARE(catalog.find(usbAdapterInSocket(QStringLiteral("/dev/ttyUSB5"), "0001"))->systemLocation,
         QStringLiteral("/dev/ttyUSB0"));
 }
 
@@ -212,8 +207,8 @@ void tst_SerialPortCatalog::usbChoice_data()
     QTest::addColumn<int>("found");
     QTest::addColumn<QStringList>("usbPorts");
 
-    const SerialPortEntry usb0 = usbAdapter(QStringLiteral("/dev/ttyUSB0"));
-    const SerialPortEntry acm0 = usbAdapter(QStringLiteral("/dev/ttyACM0"), "1234");
+    const SerialPortEntry usb0 = usbAdapterInSocket(QStringLiteral("/dev/ttyUSB0"));
+    const SerialPortEntry acm0 = usbAdapterInSocket(QStringLiteral("/dev/ttyACM0"), "1234");
     QTest::newRow("none") << EntryList { onboardPort() } << int(SerialPortCatalog::UsbChoice::Found::None)
                           << QStringList {};
     QTest::newRow("one beside an onboard port")
@@ -257,11 +252,11 @@ void tst_SerialPortCatalog::stableNamesComeFromTheLinks()
 
     const SerialDeviceLinks links = SerialDeviceLinks::inFolders(
         dir.filePath(QStringLiteral("by-id")), dir.filePath(QStringLiteral("by-path")));
-    SerialPortEntry entry = usbAdapter(location, {}, {});
+    SerialPortEntry entry = usbAdapterInSocket(location, {}, {});
     links.name(entry);
     QCOMPARE(entry.byIdPath, byId);
     QCOMPARE(entry.byPathPath, byPath);
-    SerialPortEntry unlinked = usbAdapter(other.slavePath(), {}, {});
+    SerialPortEntry unlinked = usbAdapterInSocket(other.slavePath(), {}, {});
     links.name(unlinked);
     QCOMPARE(unlinked.byIdPath, QString());
     QCOMPARE(unlinked.byPathPath, QString());
@@ -270,7 +265,7 @@ void tst_SerialPortCatalog::stableNamesComeFromTheLinks()
 void tst_SerialPortCatalog::emptySourceRestoresTheSystemList()
 {
     SerialPortCatalog catalog;
-    catalog.setSource([] { return EntryList { usbAdapter(QStringLiteral("/dev/ttyUSB9")) }; });
+    catalog.setSource([] { return EntryList { usbAdapterInSocket(QStringLiteral("/dev/ttyUSB9")) }; });
     catalog.setSource({});
     QStringList system = pathsOf(SystemSerialPorts::scan(SerialDeviceLinks::system()));
     system.sort();

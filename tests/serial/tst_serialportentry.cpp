@@ -1,20 +1,9 @@
+#include "UsbAdapterEntry.h"
 #include "serial/SerialPortEntry.h"
 
 #include <QTest>
 
 namespace {
-
-SerialPortEntry usbAdapter(const QString &path, const QString &serialNumber = {}, const QString &byPath = {})
-{
-    SerialPortEntry entry;
-    entry.systemLocation = path;
-    entry.description = QStringLiteral("USB Serial");
-    entry.vendorId = 0x1a86;
-    entry.productId = 0x7523;
-    entry.serialNumber = serialNumber;
-    entry.byPathPath = byPath;
-    return entry;
-}
 
 SerialPortEntry plainPort(const QString &path)
 {
