@@ -42,6 +42,10 @@ FrmReceiveShow::FrmReceiveShow(UserChannels &channels, FileChooser &files, QWidg
     connect(m_ui->Command1, &QPushButton::clicked, this, &FrmReceiveShow::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &FrmReceiveShow::Command2_Click);
     connect(m_ui->RichTextBox1, &ReceivedTextView::saveRequested, this, &FrmReceiveShow::saveToFile);
+    connect(m_ui->RichTextBox1, &ReceivedTextView::recordRequested, this, &FrmReceiveShow::recordRequested);
+    connect(m_ui->RichTextBox1, &ReceivedTextView::stopRecordRequested, this,
+        &FrmReceiveShow::stopRecordRequested);
+    m_caption = windowTitle();
     Form_Load();
 }
 
@@ -87,6 +91,28 @@ void FrmReceiveShow::saveToFile()
     if (!reason.isEmpty())
         m_channels.ShowTip(
             QStringLiteral("文件保存失败：%1\n%2").arg(QDir::toNativeSeparators(path), reason), 0);
+}
+
+void FrmReceiveShow::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    showCaption();
+}
+
+void FrmReceiveShow::showRecording(const QString &path)
+{
+    m_recordingPath = path;
+    m_ui->RichTextBox1->setRecording(!path.isEmpty());
+    showCaption();
+}
+
+void FrmReceiveShow::showCaption()
+{
+    if (m_recordingPath.isEmpty())
+        setWindowTitle(m_caption);
+    else
+        setWindowTitle(
+            QStringLiteral("%1 - 正在记录：%2").arg(m_caption, QDir::toNativeSeparators(m_recordingPath)));
 }
 
 void FrmReceiveShow::Option1_Click()

@@ -42,6 +42,10 @@ public:
     void rxChangeDIS();
     // "保存为文件…": the raw bytes (first filter) or the text as shown.
     void saveToFile();
+    // The caption ("接收查看" when loaded), and the file a recording writes
+    // to (none: empty), which the caption names while it runs.
+    void setCaption(const QString &caption);
+    void showRecording(const QString &path);
 
     void Option1_Click();
     void Option2_Click();
@@ -54,6 +58,9 @@ public:
 Q_SIGNALS:
     // The window is closing and will be destroyed.
     void unloaded();
+    // The context menu's "开始记录…" and "停止记录".
+    void recordRequested();
+    void stopRecordRequested();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -65,6 +72,7 @@ private:
     void selectNotation(qint16 mode, bool hex);
     int outerWidthTwips() const;
     int outerHeightTwips() const;
+    void showCaption();
 
     UserChannels &m_channels;
     FileChooser &m_files;
@@ -74,4 +82,6 @@ private:
     qint16 m_prevDisplayMode = 0;
     qint16 m_loadWidth = 0;
     qint16 m_loadHeight = 0;
+    QString m_caption;
+    QString m_recordingPath;
 };

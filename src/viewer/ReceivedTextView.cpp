@@ -277,6 +277,12 @@ void ReceivedTextView::contextMenuEvent(QContextMenuEvent *event)
     connect(menu->addAction(QStringLiteral("全选")), &QAction::triggered, this, &ReceivedTextView::selectAll);
     connect(menu->addAction(QStringLiteral("保存为文件…")), &QAction::triggered, this,
         &ReceivedTextView::saveRequested);
+    QAction *start = menu->addAction(QStringLiteral("开始记录…"));
+    start->setEnabled(!m_recording);
+    connect(start, &QAction::triggered, this, &ReceivedTextView::recordRequested);
+    QAction *stop = menu->addAction(QStringLiteral("停止记录"));
+    stop->setEnabled(m_recording);
+    connect(stop, &QAction::triggered, this, &ReceivedTextView::stopRecordRequested);
     menu->popup(event->globalPos());
 }
 

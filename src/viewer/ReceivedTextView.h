@@ -67,6 +67,8 @@ public:
     qsizetype measuredAhead() const { return m_measuredAhead; }
     // The text's and the layout's memory, for the benchmark.
     qsizetype allocatedBytes() const;
+    // Whether the context menu offers to stop a recording or to start one.
+    void setRecording(bool recording) { m_recording = recording; }
 
     static constexpr int RefreshIntervalMs = 30;
     static constexpr int SliceMs = 5;
@@ -79,6 +81,9 @@ Q_SIGNALS:
     void laidOut();
     // "保存为文件…" was chosen from the context menu.
     void saveRequested();
+    // "开始记录…" and "停止记录" were chosen from the context menu.
+    void recordRequested();
+    void stopRecordRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -119,6 +124,7 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;
     bool m_selecting = false;
+    bool m_recording = false;
     // Whether the view keeps to the end as the text grows; set by where the
     // scroll bar is left, not by the range changes of the view's own.
     bool m_followEnd = true;

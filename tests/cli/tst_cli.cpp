@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +118,7 @@ private Q_SLOTS:
     void everyCommandHasItsHelp();
     void monitorPrintsTheViewersForms_data();
     void monitorPrintsTheViewersForms();
+    void monitorRawWritesTheBytesThemselves();
     void monitorReconnectsAcrossReplugs();
     void ctrlCWhileTypingSendsNothing();
     void ctrlCStopsASend();
@@ -565,6 +567,8 @@ void tst_Cli::wrongArgumentsSendNothing_data()
     QTest::newRow("option of another command")
         << QStringList { "status", "1", "--printers", "1" } << "Unknown option 'printers'";
     QTest::newRow("monitor format") << QStringList { "monitor", "--format", "bin" } << "--format";
+    QTest::newRow("monitor raw json") << QStringList { "--json", "monitor", "--raw" } << "--raw";
+    QTest::newRow("monitor raw timestamps") << QStringList { "monitor", "--raw", "--timestamps" } << "--raw";
 }
 
 void tst_Cli::wrongArgumentsSendNothing()
@@ -649,8 +653,14 @@ void tst_Cli::monitorPrintsTheViewersForms_data()
     QTest::newRow("text ending in a lead byte")
         << QStringList { "monitor", "--format", "text" } << QByteArray("A") << lead << "A\uFFFD\n";
     QTest::newRow("json") << QStringList { "--json", "monitor", "--format", "dec" } << lead << rest
-                          << "{\"command\":\"monitor\",\"received\":\"176 \"}\n"
-                             "{\"command\":\"monitor\",\"received\":\"161 65 10 49 \"}\n";
+                          << "{\"command\":\"monitor\",\"received\":\"176 \",\"time\":\"TIME\"}\n"
+                             "{\"command\":\"monitor\",\"received\":\"161 65 10 49 \",\"time\":\"TIME\"}\n";
+    QTest::newRow("timestamps") << QStringList { "monitor", "--timestamps" } << lead << rest
+                                << "TIME  B0\nTIME  A1 41 0A 31\n";
+    // The character split between the chunks is on the second one's line;
+    // a line break received stays one.
+    QTest::newRow("timestamps text") << QStringList { "monitor", "--timestamps", "--format", "text" }
+                                     << QByteArray("A") + lead << rest << "TIME  A\nTIME  啊A\n1\n";
 }
 
 void tst_Cli::monitorPrintsTheViewersForms()
@@ -669,9 +679,36 @@ void tst_Cli::monitorPrintsTheViewersForms()
     QVERIFY(pty.writeMaster(first));
     QTest::qWait(100);
     QVERIFY(pty.writeMaster(then));
-    const Run run = finish(process);
+    Run run = finish(process);
+    static const QRegularExpression time(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}(?=  |\")"),
+        QRegularExpression::MultilineOption);
+    static const QRegularExpression jsonTime(
+        QStringLiteral("\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\""));
+    run.out.replace(time, QStringLiteral("TIME")).replace(jsonTime, QStringLiteral("\"TIME\""));
     QCOMPARE(run.out, expected);
     QCOMPARE(run.exitCode, 0);
+}
+
+void tst_Cli::monitorRawWritesTheBytesThemselves()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QProcess process;
+    startCli(process, pty.slavePath(),
+        { QStringLiteral("monitor"), QStringLiteral("--raw"), QStringLiteral("--seconds"),
+            QStringLiteral("2") });
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("monitoring"), 10000);
+    QByteArray bytes(256, Qt::Uninitialized);
+    for (int i = 0; i < 256; ++i)
+        bytes[i] = char(i);
+    QVERIFY(pty.writeMaster(bytes));
+    QTest::qWait(100);
+    QVERIFY(pty.writeMaster(QByteArray::fromHex("b0")));
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), bytes + QByteArray::fromHex("b0"));
 }
 
 // The device is a pty behind a link, as an adapter behind its by-id name:

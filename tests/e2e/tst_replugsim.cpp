@@ -12,6 +12,7 @@
 #include "hostsim/HostSimulator.h"
 #include "protocol/ControlFrame.h"
 #include "serial/CommErrorReport.h"
+#include "viewer/ReceiveRecording.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -30,6 +31,7 @@ private Q_SLOTS:
 
     void everyReturnIsReopenedAndHeard();
     void aSendCutByTheLossStaysFailedAndTheNextArrivesWhole();
+    void aRecordingGoesOnAcrossTheLoss();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -129,6 +131,29 @@ void tst_ReplugSim::aSendCutByTheLossStaysFailedAndTheNextArrivesWhole()
     send(QStringLiteral("65 66 67"));
     QCOMPARE(m_channels.lastStatus(), QStringLiteral("数据发送完成"));
     QTRY_COMPARE(m_simulator->printed(3).mid(before), QByteArray("65 66 67 "));
+    QCOMPARE(m_channels.informationTips.size(), 1);
+}
+
+// The module's answers before and after it went away are in one file.
+void tst_ReplugSim::aRecordingGoesOnAcrossTheLoss()
+{
+    const QString status = ControlFrame::text(ControlFrame::SlaveStatus, { 4 });
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
+    QVERIFY(m_window->port().portOpen());
+    m_files.nextPath = m_dir.filePath(QStringLiteral("session.bin"));
+    m_window->receiveViewer().startRecording();
+    QVERIFY(m_window->receiveViewer().recording());
+    QCOMPARE(m_window->moduleExchange().ask(status), std::optional<quint8>(1));
+
+    QVERIFY(m_simulator->unplugFor(200));
+    QTRY_COMPARE(m_channels.informationTips, QStringList { lossTip() });
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->port().portOpen(), 3000);
+    QCOMPARE(m_window->moduleExchange().ask(status), std::optional<quint8>(1));
+    m_window->receiveViewer().stopRecording();
+    QFile recorded(m_files.nextPath);
+    QVERIFY(recorded.open(QIODevice::ReadOnly));
+    QCOMPARE(recorded.readAll(), QByteArray("\x01\x01"));
     QCOMPARE(m_channels.informationTips.size(), 1);
 }
 

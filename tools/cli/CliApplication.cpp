@@ -10,6 +10,7 @@
 #include "ResultWriter.h"
 #include "SendPreview.h"
 #include "SendProgress.h"
+#include "StandardStreams.h"
 #include "console/SignalWatcher.h"
 #include "notation/CodePage936.h"
 
@@ -52,6 +53,8 @@ int CliApplication::run(const QStringList &arguments)
     }
 
     const CliRequest &request = commandLine.request();
+    if (request.raw)
+        StandardStreams::keepOutputBytes(stdout);
     ResultWriter results(m_out, request.json);
     if (request.command == QLatin1String("ports")) {
         PortList::write(results);

@@ -44,6 +44,11 @@ const QCommandLineOption reconnectOption { QStringLiteral("reconnect"),
 const QCommandLineOption formatOption { QStringLiteral("format"),
     QStringLiteral("hex, dec or text: the viewer's Hex, Ten or Txt notation (default hex)."),
     QStringLiteral("FORMAT") };
+const QCommandLineOption timestampsOption { QStringLiteral("timestamps"),
+    QStringLiteral("Each chunk received on a line of its own, after the local time it arrived "
+                   "(2026-12-08 13:52:50.123).") };
+const QCommandLineOption rawOption { QStringLiteral("raw"),
+    QStringLiteral("Write the received bytes themselves, for a file or a pipe.") };
 const QCommandLineOption secondsOption { QStringLiteral("seconds"),
     QStringLiteral("Stop after N seconds (default: at Ctrl+C)."), QStringLiteral("N") };
 
@@ -141,7 +146,7 @@ QList<CliCommandLine::Command> CliCommandLine::commands()
                 QStringLiteral("Print data in the send notation, or - to read it from stdin.") } },
             Count::LastOptional, { printersOption, notationOption, fileOption, dryRunOption } },
         { QStringLiteral("monitor"), QStringLiteral("Print received bytes as they come."), {}, Count::Exact,
-            { formatOption, secondsOption, reconnectOption } },
+            { formatOption, timestampsOption, rawOption, secondsOption, reconnectOption } },
     };
 }
 
@@ -356,6 +361,11 @@ bool CliCommandLine::readPrinters(const QString &text)
 bool CliCommandLine::readMonitorOptions(const QCommandLineParser &parser)
 {
     m_request.reconnect = parser.isSet(reconnectOption);
+    m_request.timestamps = parser.isSet(timestampsOption);
+    m_request.raw = parser.isSet(rawOption);
+    if (m_request.raw && (parser.isSet(formatOption) || m_request.timestamps || m_request.json))
+        return reject(QStringLiteral("--raw writes the bytes themselves: it takes no --format, --timestamps "
+                                     "or --json"));
     if (parser.isSet(formatOption)) {
         const std::optional<int> format = lookUp(formatNames, parser.value(formatOption));
         if (!format)

@@ -40,4 +40,8 @@ struct CliRequest {
     double seconds = 0;
     // Reopen a device that goes away and comes back.
     bool reconnect = false;
+    // Each chunk on a line of its own after the time it arrived.
+    bool timestamps = false;
+    // The received bytes themselves instead of their text.
+    bool raw = false;
 };

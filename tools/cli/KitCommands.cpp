@@ -4,7 +4,7 @@
 #include "CliRequest.h"
 #include "ExitCode.h"
 #include "KitSession.h"
-#include "ReceivedStream.h"
+#include "MonitorOutput.h"
 #include "ResultWriter.h"
 #include "SendProgress.h"
 #include "printtest/PrintTestSender.h"
@@ -12,6 +12,7 @@
 #include "protocol/ModuleAnswer.h"
 #include "serial/Transmitter.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QTimer>
@@ -242,20 +243,9 @@ int KitCommands::send()
 
 int KitCommands::monitor()
 {
-    ReceivedStream stream(m_request.format);
-    bool shown = false;
-    const auto show = [this, &shown](const QString &text) {
-        if (text.isEmpty())
-            return;
-        shown = true;
-        if (m_results.isJson())
-            m_results.result(QString(),
-                { { QStringLiteral("command"), m_request.command }, { QStringLiteral("received"), text } });
-        else
-            m_results.text(text);
-    };
+    MonitorOutput output(m_results, m_request);
     connect(&m_session, &KitSession::received, this,
-        [&show, &stream](const QByteArray &bytes) { show(stream.take(bytes)); });
+        [&output](const QByteArray &bytes) { output.take(bytes, QDateTime::currentDateTime()); });
 
     m_channels.diagnostic(QStringLiteral("monitoring %1 at %2 bit/s; Ctrl+C ends")
                               .arg(m_session.port().devicePath())
@@ -278,9 +268,7 @@ int KitCommands::monitor()
     if (m_session.port().portOpen())
         loop.exec();
     disconnect(&m_session, &KitSession::received, this, nullptr);
-    show(stream.finish());
-    if (shown && !m_results.isJson())
-        m_results.text(QStringLiteral("\n"));
+    output.finish();
     // Ctrl+C is how a monitor without --seconds ends.
     m_interrupted = false;
     if (m_request.reconnect) {

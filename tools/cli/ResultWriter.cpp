@@ -20,3 +20,8 @@ void ResultWriter::text(const QString &text)
 {
     m_out.write(text.toUtf8());
 }
+
+void ResultWriter::bytes(QByteArrayView bytes)
+{
+    m_out.write(bytes.data(), bytes.size());
+}

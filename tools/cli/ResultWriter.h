@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QJsonObject>
 #include <QString>
 
@@ -19,6 +20,8 @@ public:
     void result(const QString &line, const QJsonObject &object);
     // Text mode only: text as it is, without a line break.
     void text(const QString &text);
+    // Bytes as they are, for a file or a pipe.
+    void bytes(QByteArrayView bytes);
 
 private:
     QIODevice &m_out;

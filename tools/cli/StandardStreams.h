@@ -17,6 +17,10 @@ namespace StandardStreams {
 // before the real one.
 void keepInputBytes();
 
+// Output that is bytes (monitor --raw): nothing translated, where a
+// Windows program's output turns each LF into CR LF.
+void keepOutputBytes(FILE *stream);
+
 // stdout or stderr. Written straight through, past stdio's buffer (full
 // buffering when the output goes to a file or a pipe), so that a script
 // reading the results sees each one at once.

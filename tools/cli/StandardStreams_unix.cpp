@@ -9,6 +9,11 @@ void StandardStreams::keepInputBytes()
     // Unix reads every stream as bytes already.
 }
 
+void StandardStreams::keepOutputBytes(FILE *)
+{
+    // Unix writes every stream as bytes already.
+}
+
 std::unique_ptr<QIODevice> StandardStreams::openOutput(FILE *stream)
 {
     auto file = std::make_unique<QFile>();

@@ -14,6 +14,11 @@ void StandardStreams::keepInputBytes()
     _setmode(_fileno(stdin), _O_BINARY);
 }
 
+void StandardStreams::keepOutputBytes(FILE *stream)
+{
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
 std::unique_ptr<QIODevice> StandardStreams::openOutput(FILE *stream)
 {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

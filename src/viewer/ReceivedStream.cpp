@@ -1,9 +1,10 @@
-#include "ReceivedStream.h"
+#include "viewer/ReceivedStream.h"
 
 #include "viewer/GbkCodec.h"
 
-ReceivedStream::ReceivedStream(ViewerNotation form)
+ReceivedStream::ReceivedStream(ViewerNotation form, LoneBytes loneBytes)
     : m_form(form)
+    , m_loneBytes(loneBytes)
 { }
 
 QString ReceivedStream::take(QByteArrayView bytes)
@@ -28,8 +29,8 @@ QString ReceivedStream::render(bool final)
         m_history.clear();
         m_shown = 0;
     }
-    // A byte that code page 936 cannot show on its own is drawn as U+FFFD
-    // in the viewer, and printed so here.
+    if (m_loneBytes == LoneBytes::Kept)
+        return text;
     for (QChar &ch : text) {
         if (GbkCodec::isLoneByte(ch))
             ch = QChar::ReplacementCharacter;

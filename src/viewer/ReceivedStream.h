@@ -13,8 +13,14 @@
 class ReceivedStream
 {
 public:
-    explicit ReceivedStream(ViewerNotation form);
+    // A byte that code page 936 cannot show on its own: kept as the viewer
+    // holds it (it encodes back into that byte), or drawn as U+FFFD as the
+    // viewer draws it.
+    enum class LoneBytes { Kept, Replaced };
 
+    explicit ReceivedStream(ViewerNotation form, LoneBytes loneBytes = LoneBytes::Replaced);
+
+    ViewerNotation form() const { return m_form; }
     // The text of the bytes not yet shown.
     QString take(QByteArrayView bytes);
     // A lead byte that no trail byte followed, alone, as the viewer shows it
@@ -25,6 +31,7 @@ private:
     QString render(bool final);
 
     ViewerNotation m_form;
+    LoneBytes m_loneBytes;
     ByteHistory m_history;
     qsizetype m_shown = 0;
 };
