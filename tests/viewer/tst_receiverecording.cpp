@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 class tst_ReceiveRecording : public QObject
 {
@@ -127,7 +129,8 @@ void tst_ReceiveRecording::fileDeletedUnderItIsAFailure()
     QCOMPARE(recording.open(), QString());
     QSignalSpy failed(&recording, &ReceiveRecording::failed);
     recording.record("before");
-    QVERIFY(QFile::remove(path));
+    if (!QFile::remove(path))
+        QSKIP("this system keeps an open file from being deleted");
     QVERIFY(failed.wait(2 * ReceiveRecording::FlushIntervalMs));
     QVERIFY(!recording.isRecording());
     QVERIFY(!QFile::exists(path));
@@ -138,9 +141,11 @@ void tst_ReceiveRecording::unwritableChoicesAreRefused_data()
     QTest::addColumn<QString>("path");
     QTest::newRow("folder") << m_dir.path();
     QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("missing/x.bin"));
+#ifdef Q_OS_UNIX
     const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     QTest::newRow("fifo without reader") << fifo;
+#endif
 }
 
 // Each is refused at once (a FIFO would block the opening), with a reason.
