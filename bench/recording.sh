@@ -44,7 +44,10 @@ start_veltrin() { # start_veltrin NAME: the window on NAME's pty, port open, vie
   xdotool mousemove $((X + 3427 / 15)) $((Y + 1207 / 15)) click 1; sleep 0.3
   xdotool mousemove $((X + 4680 / 15 + 6)) $((Y + 4507 / 15)) click 1; sleep 0.3
   xdotool mousemove $((X + 7500 / 15)) $((Y + 1215 / 15)) click 1; sleep 0.5
-  VIEWER=$(xdotool search --onlyvisible --pid "$APP" --name '^接收查看$' 2>/dev/null | head -1)
+  VIEWER=""
+  for _ in $(seq 50); do VIEWER=$(xdotool search --onlyvisible --name '^接收查看$' 2>/dev/null | head -1)
+    [ -n "$VIEWER" ] && break; sleep 0.1; done
+  [ -n "$VIEWER" ] || { echo "the viewer did not show" >&2; exit 1; }
 }
 record_to() { # record_to FILE: the viewer's context menu, its fourth entry, the name typed
   eval "$(xdotool getwindowgeometry --shell "$VIEWER")"
