@@ -1,0 +1,140 @@
+// Received bytes into the viewer's text in chunks of any size, with notation
+// changes (Hex, Ten, Txt) in any order between them. The text is checked
+// against the conversion rules applied to all the bytes at once, and its
+// bytes against what arrived.
+
+#include "FuzzProperty.h"
+#include "viewer/NotationConverter.h"
+#include "viewer/ReceivedText.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+namespace {
+
+// The bytes the viewer must hold: those behind its text, and in Txt those
+// that arrived since, shown as decimal tokens after the characters.
+struct Expected {
+    ViewerNotation notation = ViewerNotation::Hex;
+    QByteArray bytes;
+    QByteArray tail;
+};
+
+QString tokens(QByteArrayView bytes, bool hex)
+{
+    QString text;
+    NotationConverter::appendTokens(text, bytes, hex);
+    return text;
+}
+
+// In Txt a byte of 161 or more takes the next byte as its trail.
+bool endsInLead(QByteArrayView bytes)
+{
+    qsizetype at = 0;
+    while (at + 1 < bytes.size())
+        at += uchar(bytes[at]) >= 161 ? 2 : 1;
+    return at == bytes.size() - 1 && uchar(bytes[at]) >= 161;
+}
+
+QString textOf(const Expected &expected)
+{
+    switch (expected.notation) {
+    case ViewerNotation::Hex:
+        return tokens(expected.bytes, true);
+    case ViewerNotation::Ten:
+        return tokens(expected.bytes, false);
+    case ViewerNotation::Txt:
+        break;
+    }
+    const NotationConverter::Result txt
+        = NotationConverter::convert(ViewerNotation::Hex, ViewerNotation::Txt, tokens(expected.bytes, true));
+    requireProperty(!txt.failed, "a Hex text converts to Txt");
+    return txt.text + tokens(expected.tail, false);
+}
+
+QByteArray bytesOf(const ReceivedText &text)
+{
+    QByteArray bytes;
+    for (QByteArrayView run = text.bytesFrom(0); !run.isEmpty(); run = text.bytesFrom(bytes.size()))
+        bytes += run;
+    return bytes;
+}
+
+void append(ReceivedText &text, Expected &expected, QByteArrayView chunk)
+{
+    text.append(chunk);
+    (expected.notation == ViewerNotation::Txt ? expected.tail : expected.bytes) += chunk;
+}
+
+void convert(ReceivedText &text, Expected &expected, ViewerNotation to)
+{
+    const ViewerNotation from = expected.notation;
+    bool succeeds = true;
+    if (from == ViewerNotation::Txt && to != from) {
+        succeeds = !expected.bytes.isEmpty() || !expected.tail.isEmpty();
+        expected.bytes += tokens(expected.tail, false).toLatin1();
+        expected.tail.clear();
+    } else if (from == ViewerNotation::Ten && to == ViewerNotation::Txt && endsInLead(expected.bytes)) {
+        succeeds = false;
+        expected.bytes.chop(1);
+    }
+    expected.notation = to;
+    requireProperty(text.convert(to) == succeeds, "a conversion fails only where the rules say so");
+}
+
+// The view asks for the text a stretch at a time.
+QString textInStretches(const ReceivedText &text, qsizetype stretch)
+{
+    QString out;
+    for (qsizetype from = 0; from < text.length(); from += stretch)
+        text.render(from, stretch, out);
+    return out;
+}
+
+void check(const ReceivedText &text, const Expected &expected, qsizetype stretch)
+{
+    requireProperty(bytesOf(text) == expected.bytes + expected.tail, "conversions change no byte");
+    const QString shown = text.text();
+    requireProperty(shown == textOf(expected), "the text is that of all its bytes in one chunk");
+    requireProperty(textInStretches(text, stretch) == shown, "the text read in stretches is the whole text");
+    if (expected.notation == ViewerNotation::Hex) {
+        const NotationConverter::Result ten
+            = NotationConverter::convert(ViewerNotation::Hex, ViewerNotation::Ten, shown);
+        const NotationConverter::Result hex
+            = NotationConverter::convert(ViewerNotation::Ten, ViewerNotation::Hex, ten.text);
+        requireProperty(!ten.failed && !hex.failed && hex.text == shown, "Hex to Ten to Hex is the identity");
+    }
+    if (expected.notation == ViewerNotation::Txt && !shown.isEmpty()) {
+        const NotationConverter::Result hex
+            = NotationConverter::convert(ViewerNotation::Txt, ViewerNotation::Hex, shown);
+        const QByteArray shownBytes = expected.bytes + tokens(expected.tail, false).toLatin1();
+        requireProperty(hex.text == tokens(shownBytes, true), "a Txt text encodes back into its bytes");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    const qsizetype stretch = input.ConsumeIntegralInRange<qsizetype>(1, 200);
+    ReceivedText text;
+    Expected expected;
+    while (input.remaining_bytes() > 0) {
+        const uint8_t step = input.ConsumeIntegral<uint8_t>();
+        if (step < 160) {
+            const std::string chunk
+                = input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(1, 300));
+            append(text, expected, QByteArrayView(chunk.data(), qsizetype(chunk.size())));
+        } else if (step < 250) {
+            convert(text, expected, ViewerNotation(step % 3));
+        } else {
+            // Enough bytes to cross the checkpoints and blocks the text is held in.
+            const std::string chunk
+                = input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(1, 2048));
+            for (int repeat = input.ConsumeIntegralInRange(1, 40); repeat > 0; --repeat)
+                append(text, expected, QByteArrayView(chunk.data(), qsizetype(chunk.size())));
+        }
+        check(text, expected, stretch);
+    }
+    return 0;
+}
