@@ -127,6 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             append(text, expected, QByteArrayView(chunk.data(), qsizetype(chunk.size())));
         } else if (step < 250) {
             convert(text, expected, ViewerNotation(step % 3));
+            check(text, expected, stretch);
         } else {
             // Enough bytes to cross the checkpoints and blocks the text is held in.
             const std::string chunk
@@ -134,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             for (int repeat = input.ConsumeIntegralInRange(1, 40); repeat > 0; --repeat)
                 append(text, expected, QByteArrayView(chunk.data(), qsizetype(chunk.size())));
         }
-        check(text, expected, stretch);
     }
+    check(text, expected, stretch);
     return 0;
 }
