@@ -565,6 +565,7 @@ void tst_Cli::wrongArgumentsSendNothing_data()
     QTest::newRow("option of another command")
         << QStringList { "status", "1", "--printers", "1" } << "Unknown option 'printers'";
     QTest::newRow("monitor format") << QStringList { "monitor", "--format", "bin" } << "--format";
+    QTest::newRow("monitor seconds nan") << QStringList { "monitor", "--seconds", "nan" } << "--seconds";
 }
 
 void tst_Cli::wrongArgumentsSendNothing()
