@@ -90,8 +90,22 @@ QString textInStretches(const ReceivedText &text, qsizetype stretch)
     return out;
 }
 
+// The view draws the rows of tokens straight from the bytes behind them.
+void checkTokensFrom(const ReceivedText &text, qsizetype probe)
+{
+    const qsizetype tokensLength = text.length() - text.tokensStart();
+    if (tokensLength <= 0)
+        return;
+    const qsizetype position = text.tokensStart() + probe % tokensLength;
+    const ReceivedText::Tokens from = text.tokensFrom(position);
+    const QString drawn = tokens(from.bytes, from.hex).sliced(from.skip);
+    requireProperty(!drawn.isEmpty() && text.mid(position, drawn.size()) == drawn,
+        "the tokens from a position are the text there");
+}
+
 void check(const ReceivedText &text, const Expected &expected, qsizetype stretch)
 {
+    checkTokensFrom(text, stretch * 7919);
     requireProperty(bytesOf(text) == expected.bytes + expected.tail, "conversions change no byte");
     const QString shown = text.text();
     requireProperty(shown == textOf(expected), "the text is that of all its bytes in one chunk");
