@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds Veltrin and runs the whole test suite twice: a plain build, then a
 # build under AddressSanitizer and UndefinedBehaviorSanitizer. Then the
-# Windows build (MinGW-w64, cross-built) runs its tests under Wine.
+# Windows build (MinGW-w64, cross-built) runs its tests under Wine, and the
+# fuzz targets run for a short while each.
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/ensure-packages.sh
 ensure_packages "${VELTRIN_BUILD_PACKAGES[@]}" "${VELTRIN_RUN_PACKAGES[@]}" "${VELTRIN_TEST_PACKAGES[@]}" \
-    "${VELTRIN_WINDOWS_PACKAGES[@]}"
+    "${VELTRIN_WINDOWS_PACKAGES[@]}" "${VELTRIN_FUZZ_PACKAGES[@]}"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -37,3 +38,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 VELTRIN_JOBS=$jobs tools/windows/cross-build.sh build-windows
 # Under Wine, with the plain build's simulator playing the module on COM3.
 VELTRIN_JOBS=$jobs tools/windows/wine-tests.sh build-windows build-test
+
+# The fuzz targets last: they keep both cores busy, which beside a suite
+# would starve its timing tests.
+fuzz/run.sh build-fuzz

@@ -31,3 +31,5 @@ VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool desktop-file-utils)
 # The Windows leg: the MinGW-w64 cross compiler, Ninja, Wine to run what it
 # builds (on Xvfb and xdotool from the test packages), NSIS for the installer.
 VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis)
+# The fuzz targets: clang, its libFuzzer and sanitizer runtimes, and Ninja.
+VELTRIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev ninja-build)

@@ -569,6 +569,7 @@ void tst_Cli::wrongArgumentsSendNothing_data()
     QTest::newRow("monitor format") << QStringList { "monitor", "--format", "bin" } << "--format";
     QTest::newRow("monitor raw json") << QStringList { "--json", "monitor", "--raw" } << "--raw";
     QTest::newRow("monitor raw timestamps") << QStringList { "monitor", "--raw", "--timestamps" } << "--raw";
+    QTest::newRow("monitor seconds nan") << QStringList { "monitor", "--seconds", "nan" } << "--seconds";
 }
 
 void tst_Cli::wrongArgumentsSendNothing()

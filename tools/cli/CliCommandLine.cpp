@@ -376,7 +376,8 @@ bool CliCommandLine::readMonitorOptions(const QCommandLineParser &parser)
     if (parser.isSet(secondsOption)) {
         bool ok = false;
         m_request.seconds = parser.value(secondsOption).toDouble(&ok);
-        if (!ok || m_request.seconds <= 0 || m_request.seconds > 1e6)
+        // Written so that NaN, which every comparison rejects, fails too.
+        if (!ok || !(m_request.seconds > 0 && m_request.seconds <= 1e6))
             return reject(QStringLiteral("--seconds must be a positive number, not '%1'")
                               .arg(parser.value(secondsOption)));
     }
