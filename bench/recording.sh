@@ -15,10 +15,8 @@ W=$(mktemp -d /tmp/veltrin-recording.XXXXXX)
 PIDS=()
 cleanup() { for p in "${PIDS[@]:-}"; do [ -n "$p" ] && kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$W"; }
 trap cleanup EXIT
-cc -O2 -o "$W/xping" "$HERE/xping.c" -lX11 || exit 1
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$W/display" >/dev/null 2>&1 & PIDS+=($!)
-for _ in $(seq 100); do [ -s "$W/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$W/display")"
+. "$HERE/window.sh"
+start_display
 echo "display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 ms() { date +%s%3N; }
@@ -32,30 +30,7 @@ write_into() { # write_into PEER FILE: 4 KiB pieces, blocking while the reader l
 f=open(sys.argv[1],'wb',buffering=0); d=open(sys.argv[2],'rb').read()
 for i in range(0,len(d),4096): f.write(d[i:i+4096])" "$1" "$2"
 }
-start_veltrin() { # start_veltrin NAME: the window on NAME's pty, port open, viewer shown; sets APP VIEWER
-  pty_pair "$1"
-  VELTRIN_COM3="$W/$1.dev" QT_QPA_PLATFORM=xcb "$BUILD/src/veltrin" >>"$W/app.log" 2>&1 & APP=$!; PIDS+=($APP)
-  local win=""
-  for _ in $(seq 100); do win=$(xdotool search --onlyvisible --pid "$APP" --name '^Veltrin$' 2>/dev/null | head -1)
-    [ -n "$win" ] && break; sleep 0.1; done
-  sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  # 串口设置, 打开串口, then lblTestRF (twips at 15 per pixel)
-  xdotool mousemove $((X + 3427 / 15)) $((Y + 1207 / 15)) click 1; sleep 0.3
-  xdotool mousemove $((X + 4680 / 15 + 6)) $((Y + 4507 / 15)) click 1; sleep 0.3
-  xdotool mousemove $((X + 7500 / 15)) $((Y + 1215 / 15)) click 1; sleep 0.5
-  VIEWER=""
-  for _ in $(seq 50); do VIEWER=$(xdotool search --onlyvisible --name '^接收查看$' 2>/dev/null | head -1)
-    [ -n "$VIEWER" ] && break; sleep 0.1; done
-  [ -n "$VIEWER" ] || { echo "the viewer did not show" >&2; exit 1; }
-}
-record_to() { # record_to FILE: the viewer's context menu, its fourth entry, the name typed
-  eval "$(xdotool getwindowgeometry --shell "$VIEWER")"
-  xdotool mousemove $((X + 100)) $((Y + 60)) click 3; sleep 0.5
-  xdotool mousemove $((X + 150)) $((Y + 137)) click 1; sleep 1
-  xdotool type --delay 10 "$1"; xdotool key Return; sleep 0.5
-  xdotool getwindowname "$VIEWER"
-}
+start_veltrin() { pty_pair "$1"; launch_veltrin "$W/$1.dev"; } # start_veltrin NAME: the window on NAME's pty
 stop_veltrin() { kill "$APP"; wait "$APP" 2>/dev/null; }
 
 head -c 8388608 /dev/urandom >"$W/8MiB"

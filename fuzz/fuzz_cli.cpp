@@ -52,7 +52,7 @@ bool numbersFit(const CliRequest &request)
         { QStringLiteral("search"), QStringLiteral("CC") }, { QStringLiteral("done"), QString() },
         { QStringLiteral("slave-baud"), QStringLiteral("PB") },
         { QStringLiteral("host-baud"), QStringLiteral("B") }, { QStringLiteral("send"), QString() },
-        { QStringLiteral("monitor"), QString() } };
+        { QStringLiteral("monitor"), QString() }, { QStringLiteral("batch"), QString() } };
     if (!kinds.contains(request.command))
         return false;
     const QString kind = kinds.value(request.command);

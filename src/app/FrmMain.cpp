@@ -2,15 +2,20 @@
 
 #include "app/FrmHelpShow.h"
 #include "app/TrayIcon.h"
+#include "engine/KitQuestions.h"
 #include "interfaces/UserChannels.h"
 #include "printtest/FrmCommShow.h"
+#include "protocol/FrmKitShow.h"
 #include "protocol/FrmWirelessShow.h"
 #include "serial/FrmPortSetShow.h"
 #include "ui_FrmMain.h"
+#include "viewer/ReceiveRecording.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDebug>
+#include <QDir>
 #include <QLocale>
 #include <QTime>
 
@@ -19,6 +24,11 @@ namespace {
 const QString chosenButtonStyle = QStringLiteral("background-color: rgb(224, 224, 224);");
 const QString otherButtonStyle = QStringLiteral("background-color: rgb(240, 240, 240);");
 const QPoint panelPosition(120 / 15, 1440 / 15);
+// What the line still holds at the end is taken in until it has been quiet
+// this long, for at most the limit: a system that is shutting down gives a
+// few seconds.
+constexpr int endQuietMs = 20;
+constexpr int endLimitMs = 1000;
 
 // Drops every time-zone field ("t", "tt", ...) from a time format, with the
 // parentheses around it and the blanks before it. Done by hand: the regular
@@ -63,6 +73,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     , m_receiveViewer(this, channels, files)
     , m_engine(channels, m_receiveViewer, std::move(portSource))
     , m_ui(std::make_unique<Ui::FrmMain>())
+    , m_searchWatch(m_engine.exchange(), m_engine.commEvents())
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -78,6 +89,8 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
     connect(m_ui->lblTestRF, &ClickableLabel::clicked, this, &FrmMain::lblTestRF_Click);
     connect(&m_TimeSysTimer, &QTimer::timeout, this, &FrmMain::TimeSysTimer_Timer);
+    connect(&m_searchWatch, &ChannelSearchWatch::ended, this, &FrmMain::showSearchMap);
+    connect(&m_engine, &KitEngine::jobRunningChanged, this, &FrmMain::holdPanels);
 
     Form_Load();
 }
@@ -87,6 +100,7 @@ FrmMain::FrmMain(UserChannels &channels, FileChooser &files, ProcessLauncher &la
 // is hidden or destroyed.
 FrmMain::~FrmMain()
 {
+    delete m_FrmKitShow;
     delete m_FrmPortSetShow;
     delete m_FrmWirelessShow;
     delete m_FrmCommShow;
@@ -116,7 +130,7 @@ void FrmMain::Form_Load()
     transmitter().setSendReady(true);
     m_FrmCommShow->PrinterMask = 128;
 
-    m_trayIcon->AddTrayIcon();
+    // The icon itself goes in after the first frame (afterFirstFrame()).
     m_trayIcon->SetTrayTip(QStringLiteral("Corvessa"));
 
     m_FrmCommShow->move(panelPosition);
@@ -124,12 +138,28 @@ void FrmMain::Form_Load()
     m_ui->lblTestRF->setText(QString());
     portSettings().ApplyPortDefaults();
     m_engine.returnWatch().setEnabled(true);
-    // Once the window is up: the first look at the system's ports takes
-    // QSerialPortInfo's full scan, and the status line is there to say what
-    // was taken.
-    QTimer::singleShot(0, this, [this] { m_engine.takeKitAdapter(); });
 
     m_TimeSysTimer.start(1000);
+}
+
+void FrmMain::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (m_firstFramePainted)
+        return;
+    m_firstFramePainted = true;
+    // Queued, so that the frame goes to the screen first.
+    QTimer::singleShot(0, this, &FrmMain::afterFirstFrame);
+}
+
+// What the start can do without: the window is on the screen first. The
+// tray icon's connection to the session bus is the start's slowest and most
+// uneven step (a few ms, 30 ms and more under load or with no bus running).
+// The status line is there by now to say which adapter was taken.
+void FrmMain::afterFirstFrame()
+{
+    m_engine.takeKitAdapter();
+    m_trayIcon->AddTrayIcon();
 }
 
 void FrmMain::showPanel(QWidget *chosen)
@@ -165,8 +195,39 @@ FrmWirelessShow &FrmMain::wirelessPanel()
         m_FrmWirelessShow->move(panelPosition);
         m_FrmWirelessShow->selectFirstCommand();
         m_FrmWirelessShow->fillStatusPrinterList();
+        connect(m_FrmWirelessShow, &FrmWirelessShow::kitShowRequested, this, [this] {
+            kitWindow().show();
+            kitWindow().raise();
+        });
+        connect(m_FrmWirelessShow, &FrmWirelessShow::searchSent, &m_searchWatch, &ChannelSearchWatch::start);
     }
     return *m_FrmWirelessShow;
+}
+
+FrmKitShow &FrmMain::kitWindow()
+{
+    if (!m_FrmKitShow)
+        m_FrmKitShow = new FrmKitShow(m_engine, m_channels, this);
+    return *m_FrmKitShow;
+}
+
+void FrmMain::showSearchMap(ChannelSearchResult result)
+{
+    // The host's channel completes the picture, asked only of an open port
+    // with nothing else on the line.
+    if (!m_engine.jobRunning() && !transmitter().isTransmitting() && port().portOpen())
+        result.setHostChannel(KitQuestions(m_engine.exchange()).hostChannel());
+    kitWindow().showSearch(result);
+}
+
+// While a survey or a move runs, the panels' commands wait for it.
+void FrmMain::holdPanels(bool jobRunning)
+{
+    for (QWidget *panel : { static_cast<QWidget *>(m_FrmCommShow), static_cast<QWidget *>(m_FrmWirelessShow),
+             static_cast<QWidget *>(m_FrmPortSetShow) }) {
+        if (panel)
+            panel->setEnabled(!jobRunning);
+    }
 }
 
 FrmPortSetShow &FrmMain::portSetPanel()
@@ -201,6 +262,20 @@ void FrmMain::cmdHelp_Click()
 void FrmMain::cmdExit_Click()
 {
     close();
+}
+
+void FrmMain::endRun()
+{
+    transmitter().setStopSending(true);
+    port().receiveUntilQuiet(endQuietMs, endLimitMs);
+    const QString path = m_receiveViewer.recording() ? m_receiveViewer.recording()->path() : QString();
+    // A box now would hold an unattended end (a shutdown, a logout) until
+    // someone answers it: the failure goes to stderr.
+    const QString failure = m_receiveViewer.finishRecording();
+    if (!failure.isEmpty())
+        qWarning().noquote()
+            << QStringLiteral("记录文件写入失败：%1\n%2").arg(QDir::toNativeSeparators(path), failure);
+    portSettings().ClosePort();
 }
 
 void FrmMain::lblTestRF_Click()

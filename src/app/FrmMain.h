@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ChannelSearchWatch.h"
 #include "engine/KitEngine.h"
 #include "viewer/ReceiveViewerHost.h"
 
@@ -11,6 +12,7 @@
 class FileChooser;
 class FrmCommShow;
 class FrmHelpShow;
+class FrmKitShow;
 class FrmPortSetShow;
 class FrmWirelessShow;
 class ProcessLauncher;
@@ -57,18 +59,28 @@ public:
     void cmdExit_Click();
     void lblTestRF_Click();
 
+    // The end of the run, however the program ends: a send stops, what
+    // waits on the input is taken in, the recording writes it all and
+    // closes, and the port closes.
+    void endRun();
+
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void Form_Load();
+    void afterFirstFrame();
     void Form_Resize();
     void TimeSysTimer_Timer();
     void showPanel(QWidget *chosen);
     FrmWirelessShow &wirelessPanel();
     FrmPortSetShow &portSetPanel();
     FrmHelpShow &helpPanel();
+    FrmKitShow &kitWindow();
+    void showSearchMap(ChannelSearchResult result);
+    void holdPanels(bool jobRunning);
     void setButtonFonts();
 
     UserChannels &m_channels;
@@ -83,6 +95,9 @@ private:
     FrmWirelessShow *m_FrmWirelessShow = nullptr;
     FrmPortSetShow *m_FrmPortSetShow = nullptr;
     FrmHelpShow *m_FrmHelpShow = nullptr;
+    FrmKitShow *m_FrmKitShow = nullptr;
+    ChannelSearchWatch m_searchWatch;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    bool m_firstFramePainted = false;
     QTimer m_TimeSysTimer;
 };

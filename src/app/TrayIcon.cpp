@@ -17,11 +17,9 @@ TrayIcon::TrayIcon(QWidget *mainWindow, UserChannels &channels, ProcessLauncher 
     , m_channels(channels)
     , m_launcher(launcher)
     , m_mnuPop(std::make_unique<QMenu>(QStringLiteral("&Caption")))
-    , m_icon(this)
 {
     setObjectName(QStringLiteral("FrmICON"));
     buildMenu();
-    connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::TrayWndProc);
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -75,20 +73,28 @@ void TrayIcon::addSeparator(const char *name)
 
 void TrayIcon::AddTrayIcon()
 {
-    m_icon.setIcon(QIcon(QStringLiteral(":/veltrin.png")));
+    if (!m_icon) {
+        m_icon = std::make_unique<QSystemTrayIcon>(this);
+        connect(m_icon.get(), &QSystemTrayIcon::activated, this, &TrayIcon::TrayWndProc);
+    }
+    m_icon->setIcon(QIcon(QStringLiteral(":/veltrin.png")));
+    m_icon->setToolTip(m_toolTip);
     // The tray opens this menu itself, at the pointer, on the right button.
-    m_icon.setContextMenu(m_mnuPop.get());
-    m_icon.show();
+    m_icon->setContextMenu(m_mnuPop.get());
+    m_icon->show();
 }
 
 void TrayIcon::SetTrayTip(const QString &text)
 {
-    m_icon.setToolTip(TrayTipField(text).displayedText());
+    m_toolTip = TrayTipField(text).displayedText();
+    if (m_icon)
+        m_icon->setToolTip(m_toolTip);
 }
 
 void TrayIcon::removeIcon()
 {
-    m_icon.hide();
+    if (m_icon)
+        m_icon->hide();
 }
 
 void TrayIcon::RemoveTrayIconAndEnd()
@@ -99,12 +105,12 @@ void TrayIcon::RemoveTrayIconAndEnd()
 
 bool TrayIcon::isVisible() const
 {
-    return m_icon.isVisible();
+    return m_icon && m_icon->isVisible();
 }
 
 bool TrayIcon::canRestoreHiddenWindow() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable() && m_icon.isVisible();
+    return isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 QMenu *TrayIcon::menu() const
@@ -114,12 +120,12 @@ QMenu *TrayIcon::menu() const
 
 QRect TrayIcon::geometry() const
 {
-    return m_icon.geometry();
+    return m_icon ? m_icon->geometry() : QRect();
 }
 
 QString TrayIcon::toolTip() const
 {
-    return m_icon.toolTip();
+    return m_toolTip;
 }
 
 // Every left-button release flips ShownFromTray. The tray reports the first

@@ -27,8 +27,13 @@ public:
     ~TrayIcon() override;
 
     // Installs the icon with mnuPop as its popup menu. Where no tray is
-    // available the program simply runs without it.
+    // available the program simply runs without it. The system's icon is
+    // made here, not before: making one connects to the desktop's session
+    // bus and waits for that (2-3 ms, and 30 ms and more when no bus runs
+    // and one is looked for), which the main window pays after its first
+    // frame rather than before it.
     void AddTrayIcon();
+    // Kept for the icon when it is not installed yet.
     void SetTrayTip(const QString &text);
     // Takes the icon out of the tray; used by the main window's shutdown.
     void removeIcon();
@@ -62,7 +67,9 @@ private:
     UserChannels &m_channels;
     ProcessLauncher &m_launcher;
     std::unique_ptr<QMenu> m_mnuPop;
-    // Declared after the menu so that the icon, which refers to it, goes first.
-    QSystemTrayIcon m_icon;
+    QString m_toolTip;
+    // Declared after the menu so that the icon, which refers to it, goes
+    // first; a child of this object too, found as such. None until installed.
+    std::unique_ptr<QSystemTrayIcon> m_icon;
     bool ShownFromTray = false;
 };

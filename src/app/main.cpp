@@ -1,6 +1,7 @@
 #include "app/DetachedProcessLauncher.h"
 #include "app/DialogUserChannels.h"
 #include "app/FrmMain.h"
+#include "app/ProgramEnd.h"
 #include "app/QtChineseTranslation.h"
 #include "printtest/DialogFileChooser.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     channels.setOwner(&window);
     channels.setStatusCell(window.statusCell());
     files.setOwner(&window);
+    ProgramEnd end(window);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());

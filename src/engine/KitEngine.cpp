@@ -29,10 +29,17 @@ KitEngine::KitEngine(
 
 void KitEngine::takeKitAdapter()
 {
+    if (!qEnvironmentVariableIsSet("VELTRIN_COM3"))
+        connect(&m_catalog, &SerialPortCatalog::scanned, this, &KitEngine::adoptKitAdapter,
+            Qt::SingleShotConnection);
+    // Scanned in any case: a port that fails to open later is reported with
+    // the adapters present, from the list as it stands.
+    m_catalog.requestScan();
+}
+
+void KitEngine::adoptKitAdapter()
+{
     constexpr int com3 = 2;
-    if (qEnvironmentVariableIsSet("VELTRIN_COM3"))
-        return;
-    m_catalog.refresh();
     const QString own = CommPort::devicePathFor(com3 + 1);
     const QList<SerialPortEntry> ports = m_catalog.ports();
     if (std::any_of(ports.begin(), ports.end(),
@@ -45,4 +52,23 @@ void KitEngine::takeKitAdapter()
     m_portSettings.bindDevice(com3, adapter.stablePath());
     m_channels.ShowStatusText(
         QStringLiteral("%1 → %2").arg(PortSettings::portCaption(com3), adapter.displayText()));
+}
+
+KitEngine::JobScope::JobScope(KitEngine &engine)
+    : m_engine(engine)
+{
+    m_engine.setJobRunning(true);
+}
+
+KitEngine::JobScope::~JobScope()
+{
+    m_engine.setJobRunning(false);
+}
+
+void KitEngine::setJobRunning(bool running)
+{
+    if (m_jobRunning == running)
+        return;
+    m_jobRunning = running;
+    Q_EMIT jobRunningChanged(running);
 }

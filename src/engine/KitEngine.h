@@ -44,10 +44,38 @@ public:
     // At start, with the port defaults applied: where nothing says which
     // device COM3 is (no VELTRIN_COM3) and COM3's own device is not present,
     // the one USB serial port present is taken as the kit's adapter and the
-    // status line names it. With several, none is guessed.
+    // status line names it. With several, none is guessed. This is the
+    // catalog's first scan, whatever VELTRIN_COM3 says. The decision is
+    // made when the scan asked for here ends: at once with a source of the
+    // caller's, a moment later with the system's, which is read on the
+    // catalog's scan thread.
     void takeKitAdapter();
 
+    // A long job (a survey, a move of the kit) is running: it chains many
+    // questions and needs the line to itself, so the panels hold their
+    // commands until it ends.
+    bool jobRunning() const { return m_jobRunning; }
+
+    // Marks a job as running for as long as it lives.
+    class JobScope
+    {
+    public:
+        explicit JobScope(KitEngine &engine);
+        ~JobScope();
+        JobScope(const JobScope &) = delete;
+        JobScope &operator=(const JobScope &) = delete;
+
+    private:
+        KitEngine &m_engine;
+    };
+
+Q_SIGNALS:
+    void jobRunningChanged(bool running);
+
 private:
+    void adoptKitAdapter();
+    void setJobRunning(bool running);
+
     UserChannels &m_channels;
     CommPort m_port;
     Transmitter m_transmitter;
@@ -57,4 +85,5 @@ private:
     SendTextParser m_parser;
     SerialPortCatalog m_catalog;
     DeviceReturnWatch m_returnWatch;
+    bool m_jobRunning = false;
 };

@@ -47,6 +47,7 @@ FrmWirelessShow::FrmWirelessShow(ModuleExchange &exchange, Transmitter &transmit
     connect(m_ui->CmdStatus, &QPushButton::clicked, this, &FrmWirelessShow::CmdStatus_Click);
     connect(m_ui->CmdSearchCHN, &QPushButton::clicked, this, &FrmWirelessShow::CmdSearchCHN_Click);
     connect(m_ui->cmdMasterCHN, &QPushButton::clicked, this, &FrmWirelessShow::cmdMasterCHN_Click);
+    connect(m_ui->CmdKitShow, &QPushButton::clicked, this, &FrmWirelessShow::kitShowRequested);
 }
 
 FrmWirelessShow::~FrmWirelessShow() = default;
@@ -238,6 +239,7 @@ void FrmWirelessShow::CmdSearchCHN_Click()
     m_ui->CmdSearchCHN->setEnabled(false);
     m_exchange.search(
         ControlFrame::text(ControlFrame::SearchFreeChannels, { m_SearchStartChannel, m_SearchEndChannel }));
+    Q_EMIT searchSent(m_SearchStartChannel, m_SearchEndChannel);
     m_transmitter.DelayMs(searchWaitMs);
     // The free channels arrive over the next seconds; the receive path
     // appends them to the viewer.

@@ -49,6 +49,12 @@ public:
     quint8 SearchStartChannel() const { return m_SearchStartChannel; }
     quint8 SearchEndChannel() const { return m_SearchEndChannel; }
 
+Q_SIGNALS:
+    // "套件总览" was pressed: the kit window is the main window's to open.
+    void kitShowRequested();
+    // A channel search of first to last went out; its answer follows.
+    void searchSent(int first, int last);
+
 private:
     void WLOption1_Click();
     void WLOption2_Click();

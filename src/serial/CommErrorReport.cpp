@@ -49,7 +49,10 @@ QString openFailureCause(const QString &device, SerialPortCatalog *catalog)
 {
     QString cause = QStringLiteral("无法打开的设备：%1").arg(QDir::toNativeSeparators(device));
     if (catalog) {
-        catalog->refresh();
+        // The window's catalog has scanned since the start; only a program
+        // that never looked (veltrin-cli) waits for a scan here.
+        if (!catalog->hasScanned())
+            catalog->refresh();
         if (catalog->usbChoice().found != SerialPortCatalog::UsbChoice::Found::None)
             cause += QStringLiteral("\n已接上的串口适配器可在“串口设置”面板的“串口设备”中选择。");
     }

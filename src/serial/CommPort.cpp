@@ -2,8 +2,10 @@
 
 #include "serial/NativeLine.h"
 
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -814,14 +816,33 @@ void CommPort::receiveNow()
 {
     if (!portOpen())
         return;
-    // One read takes in what the OS holds now; a far end that keeps writing
-    // must not keep this from returning. A wait that finds nothing ends with
-    // a time-out, which is no error.
-    d->m_serial.waitForReadyRead(0);
+    // What has arrived by now; a far end that keeps writing must not keep
+    // this from returning.
+    d->m_native.takeArrivedInput();
     if (d->m_state == Private::DeviceState::Open) {
         d->m_serial.clearError();
         d->handleReadyRead();
     }
+}
+
+void CommPort::receiveUntilQuiet(int quietMs, int limitMs)
+{
+    if (!portOpen())
+        return;
+    receiveNow();
+    // The arrivals come through the usual readyRead() path while the loop
+    // runs, not through waitForReadyRead(), which Qt 6.4.2's Windows port
+    // can crash in when completions come close together.
+    QEventLoop loop;
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(
+        &d->m_serial, &QSerialPort::readyRead, &quiet, [&quiet, quietMs] { quiet.start(quietMs); });
+    QObject::connect(this, &CommPort::openChanged, &loop, &QEventLoop::quit);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    quiet.start(quietMs);
+    loop.exec();
 }
 
 int CommPort::commEvent() const

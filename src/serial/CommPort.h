@@ -166,6 +166,11 @@ public:
     // receive events at once, rather than at the next turn of the event loop:
     // what came before this point is then handled before what comes after.
     void receiveNow();
+    // At the end of a run: takes in what the OS holds, read after read, until
+    // nothing more has come for quietMs (a pty hands out 4 KiB a read while
+    // more waits behind it), or limitMs have passed, so that a far end that
+    // keeps writing cannot hold the end up.
+    void receiveUntilQuiet(int quietMs, int limitMs);
 
     // The condition that raised the current onComm().
     int commEvent() const;

@@ -23,6 +23,8 @@ DeviceReturnWatch::DeviceReturnWatch(CommPort &port, PortSettings &settings, Ser
     connect(&m_catalog, &SerialPortCatalog::changed, this, [this] {
         if (m_waiting)
             tryReopen();
+        else if (!m_listed && !m_openedPath.isEmpty())
+            identify();
     });
     connect(&m_port, &CommPort::openChanged, this, [this](bool open) {
         if (open)
@@ -51,14 +53,21 @@ void DeviceReturnWatch::remember()
     if (!m_enabled)
         return;
     m_openedPath = m_port.devicePath();
-    m_catalog.refresh();
     m_listed = false;
     m_device = SerialPortEntry { m_openedPath };
+    identify();
+    // The list as last scanned may not have the device yet (it was plugged
+    // in a moment ago); the scan asked for here names it when it ends.
+    m_catalog.requestScan();
+}
+
+void DeviceReturnWatch::identify()
+{
     for (const SerialPortEntry &entry : m_catalog.ports()) {
         if (entry.isNamedBy(m_openedPath)) {
             m_device = entry;
             m_listed = true;
-            break;
+            return;
         }
     }
 }

@@ -42,6 +42,9 @@ Q_SIGNALS:
 
 private:
     void remember();
+    // Takes the device's description from the catalog's list, where it is
+    // listed.
+    void identify();
     void startWaiting();
     void stopWaiting();
     void forget();

@@ -2,6 +2,7 @@
 
 #include "serial/PortSettings.h"
 #include "serial/SerialPortCatalog.h"
+#include "serial/UnlistedDevice.h"
 #include "ui_FrmPortSetShow.h"
 
 #include <QDir>
@@ -24,6 +25,8 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, SerialPortCatalog &catalo
     });
     connect(m_ui->cboDevice, &QComboBox::activated, this, &FrmPortSetShow::deviceChosen);
     connect(&m_catalog, &SerialPortCatalog::changed, this, &FrmPortSetShow::fillDeviceList);
+    // A pty's link comes and goes without the system's list changing.
+    connect(&m_catalog, &SerialPortCatalog::scanned, this, &FrmPortSetShow::showUnlistedDevice);
     connect(&m_settings, &PortSettings::deviceBound, this, [this] {
         showDevicePaths();
         fillDeviceList();
@@ -43,7 +46,10 @@ FrmPortSetShow::FrmPortSetShow(PortSettings &settings, SerialPortCatalog &catalo
         m_settings.ClosePort();
     });
     connect(&m_settings, &PortSettings::baudRateSelected, this, &FrmPortSetShow::markBaudRate);
-    connect(&m_settings, &PortSettings::portOpenChanged, this, &FrmPortSetShow::showPortState);
+    connect(&m_settings, &PortSettings::portOpenChanged, this, [this] {
+        showPortState();
+        showUnlistedDevice();
+    });
     // Made on first use, the panel may come after the port opened or the
     // wireless panel switched the speed.
     markBaudRate(m_settings.selectedBaudIndex());
@@ -99,13 +105,14 @@ void FrmPortSetShow::showDevicePaths()
 }
 
 // Every port present, the selected port's device chosen; a device that is
-// not present stands first, so that the list always says which one it is.
+// not among them stands first, so that the list always says which one it is
+// and whether it is there.
 void FrmPortSetShow::fillDeviceList()
 {
     QComboBox *list = m_ui->cboDevice;
     const QSignalBlocker quiet(list);
     list->clear();
-    const QString current = m_settings.devicePath(m_settings.selectedPortIndex());
+    const QString current = selectedDevicePath();
     const QList<SerialPortEntry> ports = m_catalog.ports();
     int chosen = -1;
     for (const SerialPortEntry &entry : ports) {
@@ -115,11 +122,26 @@ void FrmPortSetShow::fillDeviceList()
         if (!entry.byIdPath.isEmpty())
             list->setItemData(list->count() - 1, entry.byIdPath, Qt::ToolTipRole);
     }
-    if (chosen < 0) {
-        list->insertItem(0, QStringLiteral("%1（未找到）").arg(QDir::toNativeSeparators(current)), current);
+    m_unlistedFirst = chosen < 0;
+    if (m_unlistedFirst) {
+        list->insertItem(0, UnlistedDevice::displayText(current, m_settings.portOpen()), current);
         chosen = 0;
     }
     list->setCurrentIndex(chosen);
+}
+
+// Only the first item's words change: the list itself stays as it is, with
+// its popup open if the user has it open.
+void FrmPortSetShow::showUnlistedDevice()
+{
+    if (m_unlistedFirst)
+        m_ui->cboDevice->setItemText(
+            0, UnlistedDevice::displayText(selectedDevicePath(), m_settings.portOpen()));
+}
+
+QString FrmPortSetShow::selectedDevicePath() const
+{
+    return m_settings.devicePath(m_settings.selectedPortIndex());
 }
 
 void FrmPortSetShow::deviceChosen(int item)

@@ -19,7 +19,8 @@ class FrmPortSetShow;
 // really open, whoever opened or closed it. Under the four frames a list of
 // the serial ports present shows the device behind the selected port;
 // choosing one binds it to that port. The list is kept current while the
-// panel is shown.
+// panel is shown. A device that the system does not list is named first:
+// as a virtual port when it is a pty or open, as not found otherwise.
 class FrmPortSetShow : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,8 @@ private:
     void numberButtons();
     void showDevicePaths();
     void fillDeviceList();
+    void showUnlistedDevice();
+    QString selectedDevicePath() const;
     void deviceChosen(int item);
     void markBaudRate(int index);
     void showPortState();
@@ -44,4 +47,6 @@ private:
     PortSettings &m_settings;
     SerialPortCatalog &m_catalog;
     bool m_watching = false;
+    // The first item is the selected port's device, not among the ports listed.
+    bool m_unlistedFirst = false;
 };

@@ -26,6 +26,9 @@ public:
     // with RTS/CTS added on the native handle; this has to be repeated after
     // every open, because QSerialPort::open() applies its own single mode.
     bool addHardwareFlowControl();
+    // Lets QSerialPort take in what has arrived by now, without waiting for
+    // more; CommPort then hands it to its reader as it does any arrival.
+    void takeArrivedInput();
     // Bytes the OS has taken but not yet put on the line; nullopt when the
     // device no longer answers.
     std::optional<qsizetype> outputQueue();

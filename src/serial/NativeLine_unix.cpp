@@ -37,6 +37,13 @@ bool NativeLine::addHardwareFlowControl()
     return ::tcsetattr(m_serial.handle(), TCSANOW, &tio) == 0;
 }
 
+void NativeLine::takeArrivedInput()
+{
+    // One read of what the OS holds now; a wait that finds nothing ends with
+    // a time-out, which is no error.
+    m_serial.waitForReadyRead(0);
+}
+
 std::optional<qsizetype> NativeLine::outputQueue()
 {
     int queued = 0;

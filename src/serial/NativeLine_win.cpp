@@ -1,5 +1,7 @@
 #include "serial/NativeLine.h"
 
+#include <QCoreApplication>
+
 #include <windows.h>
 
 namespace {
@@ -46,6 +48,22 @@ bool NativeLine::addHardwareFlowControl()
     dcb.fOutxCtsFlow = TRUE;
     dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
     return ::SetCommState(m_serial.handle(), &dcb);
+}
+
+void NativeLine::takeArrivedInput()
+{
+    // QSerialPort learns of arrivals from its completion port notifier, a
+    // child that queues a call to itself for them. Those queued calls are
+    // delivered here, which starts the reads they announce. Not
+    // waitForReadyRead(0): in Qt 6.4.2 the notifier's queued call takes
+    // every waiting result but counts only one, and a later waitFor...()
+    // then takes a result from an empty queue and crashes (seen as an access
+    // violation in QWinOverlappedIoNotifierPrivate::dispatchNextIoResult
+    // once two completions came close together).
+    for (QObject *child : m_serial.children()) {
+        if (qstrcmp(child->metaObject()->className(), "QWinOverlappedIoNotifier") == 0)
+            QCoreApplication::sendPostedEvents(child, QEvent::MetaCall);
+    }
 }
 
 std::optional<qsizetype> NativeLine::outputQueue()

@@ -1,20 +1,20 @@
 #include "serial/SerialPortCatalog.h"
 
 #include "serial/SerialPortListFile.h"
-#include "serial/SystemSerialPorts.h"
+#include "serial/SerialPortScanner.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace {
 
+// A list file stands in for the system's list, read where it is asked.
 SerialPortCatalog::Source systemSource()
 {
     const QString listFile = qEnvironmentVariable(SerialPortListFile::variable);
-    if (!listFile.isEmpty())
-        return [listFile] { return SerialPortListFile::read(listFile); };
-    auto system = std::make_shared<SystemSerialPorts>();
-    return [system] { return system->ports(); };
+    if (listFile.isEmpty())
+        return {};
+    return [listFile] { return SerialPortListFile::read(listFile); };
 }
 
 } // namespace
@@ -24,7 +24,14 @@ SerialPortCatalog::SerialPortCatalog(QObject *parent)
     , m_source(systemSource())
 {
     m_pollTimer.setInterval(pollIntervalMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, &SerialPortCatalog::refresh);
+    connect(&m_pollTimer, &QTimer::timeout, this, &SerialPortCatalog::requestScan);
+    m_scanThread.setObjectName(QStringLiteral("serial port scan"));
+}
+
+SerialPortCatalog::~SerialPortCatalog()
+{
+    m_scanThread.quit();
+    m_scanThread.wait();
 }
 
 void SerialPortCatalog::setSource(Source source)
@@ -33,9 +40,77 @@ void SerialPortCatalog::setSource(Source source)
     refresh();
 }
 
+SerialPortScanner &SerialPortCatalog::scanner()
+{
+    if (!m_scanner) {
+        m_scanner = std::make_unique<SerialPortScanner>();
+        m_scanner->moveToThread(&m_scanThread);
+        m_scanThread.start();
+    }
+    return *m_scanner;
+}
+
 void SerialPortCatalog::refresh()
 {
-    QList<SerialPortEntry> ports = m_source();
+    const quint64 number = ++m_asked;
+    QList<SerialPortEntry> ports;
+    if (m_source) {
+        ports = m_source();
+    } else {
+        SerialPortScanner &onThread = scanner();
+        QMetaObject::invokeMethod(
+            &onThread, [&onThread] { return onThread.scan(); }, Qt::BlockingQueuedConnection, &ports);
+    }
+    take(number, std::move(ports));
+    Q_EMIT scanned();
+}
+
+void SerialPortCatalog::requestScan()
+{
+    if (m_source) {
+        refresh();
+        return;
+    }
+    if (m_backgroundScanRunning) {
+        m_scanAgain = true;
+        return;
+    }
+    scanInBackground();
+}
+
+void SerialPortCatalog::scanInBackground()
+{
+    m_backgroundScanRunning = true;
+    m_scanAgain = false;
+    const quint64 number = ++m_asked;
+    SerialPortScanner &onThread = scanner();
+    // The answer is posted back to this object's thread: the scan thread
+    // never touches the catalog, and the catalog outlives the thread.
+    QMetaObject::invokeMethod(&onThread, [this, &onThread, number] {
+        QList<SerialPortEntry> ports = onThread.scan();
+        QMetaObject::invokeMethod(
+            this,
+            [this, number, ports = std::move(ports)]() mutable {
+                backgroundScanEnded(number, std::move(ports));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void SerialPortCatalog::backgroundScanEnded(quint64 number, QList<SerialPortEntry> ports)
+{
+    m_backgroundScanRunning = false;
+    take(number, std::move(ports));
+    Q_EMIT scanned();
+    if (m_scanAgain)
+        scanInBackground();
+}
+
+void SerialPortCatalog::take(quint64 number, QList<SerialPortEntry> ports)
+{
+    if (number < m_taken)
+        return;
+    m_taken = number;
     std::stable_sort(ports.begin(), ports.end(), [](const SerialPortEntry &a, const SerialPortEntry &b) {
         return a.systemLocation < b.systemLocation;
     });
@@ -49,7 +124,7 @@ void SerialPortCatalog::startWatching()
 {
     if (m_watchers++ > 0)
         return;
-    refresh();
+    requestScan();
     m_pollTimer.start();
 }
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QTimer>
 
@@ -102,6 +103,7 @@ bool Transmitter::TransmitBytes(qint32 count, const QByteArray &bytes)
     // Nothing is purged: every received byte reaches the receive path, and
     // every byte handed over goes out.
     m_port.receiveNow();
+    const QScopedValueRollback<bool> transmitting(m_transmitting, true);
 
     Run run;
     run.total = total;

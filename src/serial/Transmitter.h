@@ -48,6 +48,9 @@ public:
     void DelayMs(double ms);
 
     bool StopSending() const { return m_stopSending; }
+    // A transmission is under way: a handler run inside its waits must not
+    // start a long job of frames in the middle of its data.
+    bool isTransmitting() const { return m_transmitting; }
     void setStopSending(bool stop);
     bool SendReady() const { return m_sendReady; }
     void setSendReady(bool ready);
@@ -101,6 +104,7 @@ private:
     UserChannels &m_channels;
     SerialPortCatalog *m_catalog = nullptr;
     bool m_stopSending = false;
+    bool m_transmitting = false;
     bool m_sendReady = true;
     int m_drainTimeoutMs = 2000;
 };

@@ -103,11 +103,19 @@ void ReceiveViewerHost::stopRecording()
     if (!m_recording)
         return;
     const QString path = m_recording->path();
-    const QString reason = m_recording->stop();
-    endRecording();
+    const QString reason = finishRecording();
     if (!reason.isEmpty())
         m_channels.ShowTip(
             QStringLiteral("记录文件写入失败：%1\n%2").arg(QDir::toNativeSeparators(path), reason), 0);
+}
+
+QString ReceiveViewerHost::finishRecording()
+{
+    if (!m_recording)
+        return QString();
+    const QString reason = m_recording->stop();
+    endRecording();
+    return reason;
 }
 
 void ReceiveViewerHost::recordingFailed(const QString &reason)

@@ -42,6 +42,9 @@ public:
     void startRecording();
     // "停止记录": writes what is waiting and closes the file.
     void stopRecording();
+    // The same without a tip, for the program's end, when nobody is left to
+    // answer a box: the reason the last write failed, or an empty string.
+    QString finishRecording();
     const ReceiveRecording *recording() const { return m_recording.get(); }
 
 private:

@@ -193,6 +193,8 @@ private Q_SLOTS:
     void rangeDialog();
     void informationTip_data();
     void informationTip();
+    void kitWindow_data();
+    void kitWindow();
 
 private:
     QWidget *child(const char *name) const
@@ -202,10 +204,7 @@ private:
         return widget;
     }
     // The panels behind the buttons are made when first shown.
-    void showPanelOf(const char *button) const
-    {
-        QTest::mouseClick(child(button), Qt::LeftButton);
-    }
+    void showPanelOf(const char *button) const { QTest::mouseClick(child(button), Qt::LeftButton); }
 
     RecordingUserChannels m_channels;
     ScriptedFileChooser m_files;
@@ -223,6 +222,41 @@ void tst_FormTexts::init()
 void tst_FormTexts::cleanup()
 {
     m_window.reset();
+}
+
+void tst_FormTexts::kitWindow_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("as it opens") << QString() << QString();
+    QTest::newRow("map of a search")
+        << "lblMapLegend"
+        << "信道 100-124：绿 125 个可用，红 125 个不可用，灰色未搜索；"
+           "蓝框是主机所在的信道 124。\nWi-Fi 1、6、11 按模块信道 n = 2400+n MHz "
+           "标出；点击绿色信道可选作新信道。";
+    QTest::newRow("longest move outcome")
+        << "lblMoveResult"
+        << "迁移失败：1号机、2号机、3号机、4号机在信道 124上没有应答。没能让所有模块回到信道 100，"
+           "各模块现在的位置如下。";
+    QTest::newRow("channel under survey") << "lblSurveyChannel"
+                                          << "正在检测信道124";
+}
+
+// The kit window opened from the wireless panel, with the longest texts its
+// labels take.
+void tst_FormTexts::kitWindow()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    showPanelOf("cmdWireless");
+    showPanelOf("CmdKitShow");
+    QWidget *window = child("FrmKitShow");
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(window->font().families().value(0), QStringLiteral("Arial"));
+    if (!label.isEmpty())
+        window->findChild<QLabel *>(label)->setText(text);
+    const QList<Misfit> misfits = misfitsIn(window);
+    QVERIFY2(misfits.isEmpty(), qPrintable(describe(misfits)));
 }
 
 void tst_FormTexts::arialHasArialsMetrics()

@@ -4,6 +4,7 @@
 #include "SerialFixture.h"
 #include "SpecialFiles.h"
 #include "app/FrmMain.h"
+#include "app/TrayIcon.h"
 #include "serial/CommErrorReport.h"
 #include "viewer/FrmReceiveShow.h"
 
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSocketNotifier>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void cleanup();
 
     void startsWithThePrintTestPanel();
+    void trayIconGoesInAfterTheFirstFrame();
     void portPanelShowsTheDefaults();
     void portPanelMadeLaterShowsThePortAsItIs();
     void wirelessPanelStartsAtTheFirstCommand();
@@ -53,8 +56,7 @@ private Q_SLOTS:
     void specialFilesGiveATipWhileTheClockTicks();
 
 private:
-    template<typename T>
-    T *child(const char *name) const
+    template<typename T> T *child(const char *name) const
     {
         T *widget = m_window->findChild<T *>(QLatin1String(name));
         Q_ASSERT_X(widget, "child", name);
@@ -91,7 +93,7 @@ void tst_FrmMain::startsWithThePrintTestPanel()
     QVERIFY(panel("FrmCommShow")->isVisible());
     QCOMPARE(panel("FrmCommShow")->pos(), QPoint(8, 96));
     QVERIFY(child<QPushButton>("cmdCommTest")->styleSheet().contains(chosenColour));
-    for (const char *name : {"cmdWireless", "cmdComset", "cmdHelp", "cmdExit"})
+    for (const char *name : { "cmdWireless", "cmdComset", "cmdHelp", "cmdExit" })
         QVERIFY2(child<QPushButton>(name)->styleSheet().contains(otherColour), name);
     QVERIFY(!m_window->port().portOpen());
     QCOMPARE(m_window->port().portNumber(), 3);
@@ -102,10 +104,25 @@ void tst_FrmMain::startsWithThePrintTestPanel()
     QVERIFY(!m_window->transmitter().StopSending());
 }
 
+// The real window on the offscreen platform: the system's tray icon (whose
+// making waits on the session bus) is not made before the window has drawn
+// its first frame, and is made right after it, with its tip.
+void tst_FrmMain::trayIconGoesInAfterTheFirstFrame()
+{
+    m_window.reset();
+    m_window = std::make_unique<FrmMain>(m_channels, m_files, m_launcher);
+    QVERIFY(!m_window->trayIcon().findChild<QSystemTrayIcon *>());
+    QVERIFY(!m_window->trayIcon().isVisible());
+    m_window->show();
+    QVERIFY(!m_window->trayIcon().findChild<QSystemTrayIcon *>());
+    QTRY_VERIFY(m_window->trayIcon().isVisible());
+    QCOMPARE(m_window->trayIcon().findChild<QSystemTrayIcon *>()->toolTip(), QStringLiteral("Corvessa"));
+}
+
 void tst_FrmMain::portPanelShowsTheDefaults()
 {
     QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
-    for (const char *name : {"optPortset_2", "optBautrateSet_2", "Option3_2", "Option2"})
+    for (const char *name : { "optPortset_2", "optBautrateSet_2", "Option3_2", "Option2" })
         QVERIFY2(child<QRadioButton>(name)->isChecked(), name);
     QCOMPARE(child<QRadioButton>("optPortset_0")->toolTip(), QStringLiteral("/dev/ttyS0"));
 }
@@ -118,7 +135,7 @@ void tst_FrmMain::portPanelMadeLaterShowsThePortAsItIs()
     // As the wireless panel's host baud-rate command switches it.
     m_window->portSettings().SelectBaudRate(3);
     QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
-    for (const char *name : {"optPortset_2", "optBautrateSet_3", "Option1"})
+    for (const char *name : { "optPortset_2", "optBautrateSet_3", "Option1" })
         QVERIFY2(child<QRadioButton>(name)->isChecked(), name);
 }
 
@@ -128,8 +145,8 @@ void tst_FrmMain::wirelessPanelStartsAtTheFirstCommand()
     QVERIFY(child<QRadioButton>("WLOption1")->isChecked());
     QVERIFY(child<QWidget>("WLFrame1")->isVisible());
     QVERIFY(!child<QWidget>("WLFrame5")->isVisible());
-    const std::pair<const char *, int> combos[] = {{"WLCombo1", 4}, {"WLCombo2", 4}, {"WLCombo3", 125},
-                                                   {"WLCombo4", 125}, {"WLCombo120", 4}};
+    const std::pair<const char *, int> combos[] = { { "WLCombo1", 4 }, { "WLCombo2", 4 }, { "WLCombo3", 125 },
+        { "WLCombo4", 125 }, { "WLCombo120", 4 } };
     for (const auto &[name, entries] : combos) {
         QCOMPARE(child<QComboBox>(name)->count(), entries);
         QCOMPARE(child<QComboBox>(name)->currentIndex(), 0);
@@ -141,10 +158,14 @@ void tst_FrmMain::navigationShowsOnePanel_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("无线配置") << "cmdWireless" << "FrmWirelessShow";
-    QTest::newRow("串口设置") << "cmdComset" << "FrmPortSetShow";
-    QTest::newRow("使用帮助") << "cmdHelp" << "FrmHelpShow";
-    QTest::newRow("打印测试 again") << "cmdCommTest" << "FrmCommShow";
+    QTest::newRow("无线配置") << "cmdWireless"
+                              << "FrmWirelessShow";
+    QTest::newRow("串口设置") << "cmdComset"
+                              << "FrmPortSetShow";
+    QTest::newRow("使用帮助") << "cmdHelp"
+                              << "FrmHelpShow";
+    QTest::newRow("打印测试 again") << "cmdCommTest"
+                                    << "FrmCommShow";
 }
 
 void tst_FrmMain::navigationShowsOnePanel()
@@ -152,10 +173,9 @@ void tst_FrmMain::navigationShowsOnePanel()
     QFETCH(QString, button);
     QFETCH(QString, shown);
     QTest::mouseClick(child<QPushButton>(button.toLatin1().constData()), Qt::LeftButton);
-    const std::pair<const char *, const char *> pairs[] = {{"cmdCommTest", "FrmCommShow"},
-                                                           {"cmdWireless", "FrmWirelessShow"},
-                                                           {"cmdComset", "FrmPortSetShow"},
-                                                           {"cmdHelp", "FrmHelpShow"}};
+    const std::pair<const char *, const char *> pairs[]
+        = { { "cmdCommTest", "FrmCommShow" }, { "cmdWireless", "FrmWirelessShow" },
+              { "cmdComset", "FrmPortSetShow" }, { "cmdHelp", "FrmHelpShow" } };
     for (const auto &[buttonName, panelName] : pairs) {
         const bool chosen = QLatin1String(panelName) == shown;
         // All but the first panel are made the first time they are asked
@@ -177,9 +197,12 @@ void tst_FrmMain::clockFillsTimeAndDateCells_data()
     QTest::addColumn<QString>("time");
     // Long time formats with the time zone at the end, in parentheses, and in
     // front, which the clock leaves out.
-    QTest::newRow("de_DE HH:mm:ss t") << "de_DE" << "^  \\d\\d:\\d\\d:\\d\\d$";
-    QTest::newRow("ca_ES H:mm:ss (t)") << "ca_ES" << "^  \\d\\d?:\\d\\d:\\d\\d$";
-    QTest::newRow("zh_Hans_HK t APh:mm:ss") << "zh_Hans_HK" << "^  (上午|下午)\\d\\d?:\\d\\d:\\d\\d$";
+    QTest::newRow("de_DE HH:mm:ss t") << "de_DE"
+                                      << "^  \\d\\d:\\d\\d:\\d\\d$";
+    QTest::newRow("ca_ES H:mm:ss (t)") << "ca_ES"
+                                       << "^  \\d\\d?:\\d\\d:\\d\\d$";
+    QTest::newRow("zh_Hans_HK t APh:mm:ss") << "zh_Hans_HK"
+                                            << "^  (上午|下午)\\d\\d?:\\d\\d:\\d\\d$";
 }
 
 void tst_FrmMain::clockFillsTimeAndDateCells()
@@ -193,7 +216,8 @@ void tst_FrmMain::clockFillsTimeAndDateCells()
     const QString date = child<QLabel>("ShowStatus_2")->text();
     const QString shown = child<QLabel>("ShowStatus_1")->text();
     QLocale::setDefault(previous);
-    QCOMPARE(date, QStringLiteral("  ") + QLocale(locale).toString(QDate::currentDate(), QLocale::ShortFormat));
+    QCOMPARE(
+        date, QStringLiteral("  ") + QLocale(locale).toString(QDate::currentDate(), QLocale::ShortFormat));
     QVERIFY2(QRegularExpression(time).match(shown).hasMatch(), qPrintable(shown));
 }
 
@@ -286,7 +310,8 @@ void tst_FrmMain::deviceVanishingMidSendIsReportedOnce()
         QCOMPARE(m_channels.lastStatus(), QStringLiteral("数据发送失败"));
         QTest::qWait(50);
         QCOMPARE(m_channels.informationTips,
-            QStringList { commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause(true) });
+            QStringList {
+                commErrorMessage(CommPort::CommReadError) + QLatin1Char('\n') + deviceLostCause(true) });
         QVERIFY(!m_window->port().portOpen());
     }
     qunsetenv("VELTRIN_COM3");
@@ -313,8 +338,8 @@ void tst_FrmMain::receiveLabelOpensOneViewer()
     QCOMPARE(&m_window->receiveViewer().viewer(), viewer);
     const QWidgetList windows = QApplication::topLevelWidgets();
     QCOMPARE(std::count_if(windows.begin(), windows.end(),
-                           [](QWidget *w) { return w->objectName() == QStringLiteral("frmReceiveShow"); }),
-             1);
+                 [](QWidget *w) { return w->objectName() == QStringLiteral("frmReceiveShow"); }),
+        1);
 }
 
 void tst_FrmMain::minimisingWithoutTrayKeepsTheWindowReachable()

@@ -4,6 +4,7 @@
 #include "SerialFixture.h"
 #include "UsbAdapterEntry.h"
 #include "app/FrmMain.h"
+#include "app/TrayIcon.h"
 #include "serial/CommErrorReport.h"
 
 #include <QComboBox>
@@ -76,6 +77,9 @@ void tst_FrmMainPorts::start()
     m_window = std::make_unique<FrmMain>(m_channels, m_files, m_launcher, [this] { return m_present; });
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // The adapter is looked for after the first frame, just before the
+    // tray icon goes in.
+    QTRY_VERIFY(m_window->trayIcon().isVisible());
     // A pty has no CTS line.
     QCOMPARE(m_window->port().setHandshaking(0), 0);
 }

@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 class tst_FrmMainTray : public QObject
 {
@@ -49,7 +50,13 @@ void tst_FrmMainTray::init()
     m_window->move(300, 200);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->trayIcon().geometry().width() > 0, 10000);
+    // The icon goes in after the window's first frame, and the tray may
+    // place it again after it first has a size: a click waits until it
+    // stays where it is.
+    QRect placed;
+    QTRY_VERIFY_WITH_TIMEOUT(std::exchange(placed, m_window->trayIcon().geometry()).width() > 0
+            && placed == m_window->trayIcon().geometry(),
+        10000);
     QCOMPARE(m_window->trayIcon().toolTip(), QStringLiteral("Corvessa"));
 }
 

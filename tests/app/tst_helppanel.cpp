@@ -186,7 +186,8 @@ void TestHelpPanel::helpKeyStartsViewerFromProgramFolder()
     QTest::keyClick(helpBox(panel), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(launcher.starts.size(), 1);
     const QDir folder(QCoreApplication::applicationDirPath());
-    QCOMPARE(launcher.starts.first().program, QDir::toNativeSeparators(folder.filePath(QStringLiteral("hh.exe"))));
+    QCOMPARE(
+        launcher.starts.first().program, QDir::toNativeSeparators(folder.filePath(QStringLiteral("hh.exe"))));
     QCOMPARE(launcher.starts.first().arguments,
         QStringList { QDir::toNativeSeparators(folder.filePath(QStringLiteral("help.chm"))) });
 }

@@ -5,6 +5,7 @@
 // decides what arrives and when the line stops taking bytes.
 
 #include "PtyPair.h"
+#include "hostsim/HostLog.h"
 #include "notation/SendNotation.h"
 #include "serial/CommErrorReport.h"
 #include "serial/CommPort.h"
@@ -40,6 +41,8 @@ const QString offline = QStringLiteral("提示:所检测的打印机不在线！
 const QString setDone = QStringLiteral("提示:设置成功\n");
 const QString setFailed = QStringLiteral("提示:设置失败\n");
 const QString sendDone = QStringLiteral("数据发送完成\n");
+// The simulator's log gathers print data this long before a line.
+constexpr int HostLogBatchMs = HostLog::dataBatchMs;
 
 void startCli(QProcess &cli, const QString &port, const QStringList &arguments)
 {
@@ -126,10 +129,22 @@ private Q_SLOTS:
     void progressBarOnlyOnATerminal_data();
     void progressBarOnlyOnATerminal();
 
+    void searchJsonGivesTheFreeAndTheNotFreeChannels();
+    void surveyFindsPrintersOnThreeChannels();
+    void surveyProgressOnlyOnATerminal_data();
+    void surveyProgressOnlyOnATerminal();
+    void ctrlCDuringASurveyPutsTheHostBackFirst();
+    void moveKitWithoutYesMovesNothing();
+    void moveKitMovesAndVerifiesTheKit();
+    void moveKitRollsBackAPrinterThatIgnoresTheReaddress();
+
 private:
     void startSimulator(const QStringList &extra = {});
     Run cli(const QStringList &arguments, const QByteArray &input = {});
     bool logShows(const QString &line);
+    // The module's last "kit: ..." line: where it has every module after
+    // the last frame 11 or 12.
+    QString lastKitLine();
     QByteArray printed(int printer) const;
     // A port list file naming the given paths as USB adapters, in use by
     // every run that follows.
@@ -617,13 +632,15 @@ void tst_Cli::everyCommandHasItsHelp_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
     const QStringList commands { "ports", "status", "host-channel", "set-slave", "set-host-channel", "select",
-        "search", "done", "slave-baud", "host-baud", "send", "monitor" };
+        "search", "done", "slave-baud", "host-baud", "send", "monitor", "batch" };
     for (const QString &command : commands)
         QTest::newRow(qPrintable(command))
             << QStringList { command, "--help" } << "veltrin-cli [options] " + command;
     QTest::newRow("arguments named") << QStringList { "set-slave", "--help" } << "NEW-CHANNEL";
     QTest::newRow("own options") << QStringList { "send", "-h" } << "--notation <NOTATION>";
     QTest::newRow("overview lists the commands") << QStringList { "--help" } << "host-baud BAUD";
+    QTest::newRow("survey") << QStringList { "survey", "--help" } << "survey [FROM TO]";
+    QTest::newRow("move-kit") << QStringList { "move-kit", "--help" } << "--yes";
     QTest::newRow("overview gives the exit codes")
         << QStringList { "--help" } << "3 a port or transmission error";
 }
@@ -845,6 +862,147 @@ void tst_Cli::progressBarOnlyOnATerminal()
     QCOMPARE(sent.size(), qsizetype(8 + dataSize));
     QCOMPARE(errText.contains(QByteArray(" 100% ") + QByteArray::number(dataSize) + "/"), terminal);
     QCOMPARE(errText.contains('%'), terminal);
+}
+
+QString tst_Cli::lastKitLine()
+{
+    // The simulator logs as it goes; what the program saw answered is in.
+    QTest::qWait(HostLogBatchMs);
+    m_log += QString::fromUtf8(m_simulator->readAllStandardOutput());
+    const QStringList lines = m_log.split(QLatin1Char('\n'));
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (line->startsWith(QStringLiteral("kit: ")))
+            return *line;
+    }
+    return QString();
+}
+
+void tst_Cli::searchJsonGivesTheFreeAndTheNotFreeChannels()
+{
+    const Run run = cli(
+        { QStringLiteral("--json"), QStringLiteral("search"), QStringLiteral("0"), QStringLiteral("10") });
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(result.value(QStringLiteral("free")).toArray(), QJsonArray({ 0, 1, 2, 4, 5, 6, 8, 9, 10 }));
+    QCOMPARE(result.value(QStringLiteral("not_free")).toArray(), QJsonArray({ 3, 7 }));
+    QCOMPARE(result.value(QStringLiteral("stray")).toArray(), QJsonArray());
+}
+
+// Printers 2 and 3 were moved away earlier; printer 4 is switched off.
+void tst_Cli::surveyFindsPrintersOnThreeChannels()
+{
+    startSimulator({ QStringLiteral("--slave"), QStringLiteral("2:33:on"), QStringLiteral("--slave"),
+        QStringLiteral("4:77:on"), QStringLiteral("--slave"), QStringLiteral("8:20:off") });
+    const Run run = cli({ QStringLiteral("survey") });
+    QCOMPARE(run.out,
+        QStringLiteral("1号机 · 信道 20 · 在线\n2号机 · 信道 33 · 在线\n3号机 · 信道 77 · 在线\n"
+                       "4号机 · 未找到\n主机 · 信道 20 · 已回到原信道\n"));
+    QCOMPARE(run.err, QStringLiteral("veltrin-cli: 普查完成：已查信道 0-124，主机已回到信道 20。\n"));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(logShows(QStringLiteral("frame 12 [124] -> reply 01")));
+    QVERIFY(logShows(QStringLiteral("frame 15 [4] -> reply 01")));
+    QCOMPARE(lastKitLine(),
+        QStringLiteral("kit: host 20; printer 1 20 on, printer 2 33 on, printer 3 77 on, printer 4 20 off"));
+}
+
+void tst_Cli::surveyProgressOnlyOnATerminal_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::newRow("stderr a terminal") << true;
+    QTest::newRow("stderr a pipe") << false;
+}
+
+void tst_Cli::surveyProgressOnlyOnATerminal()
+{
+    QFETCH(bool, terminal);
+    PtyPair err;
+    QVERIFY(err.isValid());
+    QProcess process;
+    if (terminal)
+        process.setStandardErrorFile(err.slavePath());
+    startCli(process, m_link, { QStringLiteral("survey"), QStringLiteral("15"), QStringLiteral("25") });
+    QByteArray errText;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, this, [&] { errText += err.readMaster(0); });
+    reader.start(20);
+    const Run run = finish(process);
+    reader.stop();
+    errText += err.readMaster(100) + run.err.toUtf8();
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(errText.contains("信道 25"), terminal);
+    QCOMPARE(errText.contains('%'), terminal);
+    QVERIFY(errText.contains("普查完成"));
+}
+
+// The module answers slowly, so that the survey is still under way when the
+// signal comes.
+void tst_Cli::ctrlCDuringASurveyPutsTheHostBackFirst()
+{
+    startSimulator({ QStringLiteral("--latency"), QStringLiteral("20") });
+    QProcess process;
+    startCli(process, m_link, { QStringLiteral("survey") });
+    QVERIFY(logShows(QStringLiteral("frame 12 [5] -> reply 01")));
+    ::kill(pid_t(process.processId()), SIGINT);
+    const Run run = finish(process);
+    QCOMPARE(run.exitCode, 130);
+    QVERIFY2(run.err.contains(QStringLiteral("普查已停止")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("主机已回到信道 20")), qPrintable(run.err));
+    // Stopped before channel 20, where the printers are.
+    QVERIFY(run.out.startsWith(QStringLiteral("1号机 · 未找到\n")));
+    QCOMPARE(lastKitLine(),
+        QStringLiteral("kit: host 20; printer 1 20 on, printer 2 20 on, printer 3 20 on, printer 4 20 on"));
+    QVERIFY(!m_log.contains(QStringLiteral("frame 12 [124]")));
+    QVERIFY(m_log.endsWith(QStringLiteral("frame 19 -> reply 14\n")));
+}
+
+void tst_Cli::moveKitWithoutYesMovesNothing()
+{
+    const Run run = cli({ QStringLiteral("move-kit"), QStringLiteral("40") });
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err,
+        QStringLiteral("veltrin-cli: 把 4 台打印机和主机从信道 20 迁到信道 40？\n"
+                       "veltrin-cli: nothing moved: add --yes to move the kit\n"));
+    QVERIFY(logShows(QStringLiteral("frame 15 [8] -> reply 01")));
+    QCOMPARE(lastKitLine(), QString());
+}
+
+void tst_Cli::moveKitMovesAndVerifiesTheKit()
+{
+    startSimulator({ QStringLiteral("--slave"), QStringLiteral("8:20:off") });
+    const Run run = cli({ QStringLiteral("--json"), QStringLiteral("move-kit"), QStringLiteral("40"),
+        QStringLiteral("--yes") });
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(result.value(QStringLiteral("done")), QJsonValue(true));
+    QCOMPARE(result.value(QStringLiteral("rows")).toArray(),
+        QJsonArray({ "主机 · 信道 40 · 已确认", "1号机 · 信道 40 · 在线", "2号机 · 信道 40 · 在线",
+            "3号机 · 信道 40 · 在线" }));
+    QVERIFY(logShows(QStringLiteral("frame 11 [4 4 20 40] -> reply 01")));
+    QVERIFY(logShows(QStringLiteral("frame 15 [4] -> reply 01")));
+    QCOMPARE(lastKitLine(),
+        QStringLiteral("kit: host 40; printer 1 40 on, printer 2 40 on, printer 3 40 on, printer 4 20 off"));
+}
+
+// Printer 1 moves, printer 2 ignores its re-address: printer 1 comes back,
+// the host never leaves, printer 3 is never touched.
+void tst_Cli::moveKitRollsBackAPrinterThatIgnoresTheReaddress()
+{
+    startSimulator({ QStringLiteral("--slave"), QStringLiteral("8:20:off"),
+        QStringLiteral("--ignore-readdress"), QStringLiteral("2") });
+    const Run run = cli({ QStringLiteral("move-kit"), QStringLiteral("40"), QStringLiteral("--yes") });
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out,
+        QStringLiteral("迁移失败：2号机没有接受迁到信道 40（设置失败）。所有模块已回到信道 20，并已确认。\n"
+                       "主机 · 信道 20 · 已确认\n1号机 · 信道 20 · 在线\n2号机 · 信道 20 · 在线\n"
+                       "3号机 · 信道 20 · 在线\n"));
+    QVERIFY(logShows(QStringLiteral("frame 11 [1 1 20 40] -> reply 01")));
+    QVERIFY(logShows(QStringLiteral("frame 11 [2 2 20 40] -> reply 00")));
+    QVERIFY(logShows(QStringLiteral("frame 11 [1 1 40 20] -> reply 01")));
+    QVERIFY(!m_log.contains(QStringLiteral("frame 11 [4 4")));
+    QVERIFY(!m_log.contains(QStringLiteral("frame 12 [40]")));
+    QCOMPARE(lastKitLine(),
+        QStringLiteral("kit: host 20; printer 1 20 on, printer 2 20 on, printer 3 20 on, printer 4 20 off"));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

@@ -1,6 +1,7 @@
 // The wireless panel against the simulated host module: configuration frames
 // change the module's state, and the queries that follow report it back.
 
+#include "RangeDialogConfirmer.h"
 #include "WirelessPanelRig.h"
 #include "hostsim/HostSimulator.h"
 #include "viewer/FrmReceiveShow.h"
@@ -42,7 +43,6 @@ private:
     static HostOptions testOptions();
     void start(const HostOptions &options);
     QString statusOf(int printerEntry);
-    void confirmRangeDialogWhenItOpens();
 
     std::unique_ptr<HostSimulator> m_simulator;
     std::unique_ptr<WirelessPanelRig> m_rig;
@@ -92,25 +92,6 @@ QString tst_WirelessSim::statusOf(int printerEntry)
     return m_rig->label("WLlblstatus");
 }
 
-void tst_WirelessSim::confirmRangeDialogWhenItOpens()
-{
-    // Confirms the dialog with its opening range, 0 to 20, once it is up.
-    auto *confirm = new QTimer(this);
-    confirm->setInterval(5);
-    connect(confirm, &QTimer::timeout, this, [confirm] {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == QLatin1String("frmSetting") && window->isVisible()) {
-                confirm->deleteLater();
-                confirm->stop();
-                QTest::mouseClick(
-                    window->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
-                return;
-            }
-        }
-    });
-    confirm->start();
-}
-
 // A USB adapter hands received bytes on only after its latency timer (16 ms
 // by default), and a module may take its time: every answer still counts,
 // every time. The simulator shares this process's event loop, so on a loaded
@@ -152,7 +133,7 @@ void tst_WirelessSim::searchStillAnsweringIsNoReplyToTheNextQuestion()
     options.searchTimeMs = 1500;
     start(options);
 
-    confirmRangeDialogWhenItOpens();
+    confirmRangeDialogWhenItOpens(this);
     m_rig->click("CmdSearchCHN");
     QVERIFY(m_rig->viewer.viewer().text().size() < 3 * 18);
     // Printer 4 is off line: the free channels still coming in are no answer.
@@ -198,7 +179,7 @@ void tst_WirelessSim::hostChannelIsReportedBack()
 
 void tst_WirelessSim::searchShowsTheFreeChannelsInHex()
 {
-    confirmRangeDialogWhenItOpens();
+    confirmRangeDialogWhenItOpens(this);
     m_rig->click("CmdSearchCHN");
 
     // Channels 3 and 7 are busy; 50, where the printers are, lies outside.

@@ -9,6 +9,7 @@ class tst_HostCommandLine : public QObject
 private Q_SLOTS:
     void defaults();
     void options();
+    void hardCasesNamePrintersByAddress();
     void wrongArguments_data();
     void wrongArguments();
 };
@@ -67,6 +68,15 @@ void tst_HostCommandLine::options()
     QVERIFY(options.quiet);
 }
 
+void tst_HostCommandLine::hardCasesNamePrintersByAddress()
+{
+    HostCommandLine commandLine;
+    QVERIFY(parse(commandLine,
+        { "--ignore-readdress", "2", "--ignore-readdress", "1", "--drop-after-readdress", "8" }));
+    QCOMPARE(commandLine.options().ignoringReaddress, (QSet<int> { 1, 2 }));
+    QCOMPARE(commandLine.options().droppingAfterReaddress, QSet<int> { 4 });
+}
+
 void tst_HostCommandLine::wrongArguments_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -86,6 +96,9 @@ void tst_HostCommandLine::wrongArguments_data()
     QTest::newRow("away 0 ms") << QStringList { "--away", "0" } << "--away";
     QTest::newRow("no replugs") << QStringList { "--replug-after", "100", "--replugs", "0" } << "--replugs";
     QTest::newRow("replugs without a plan") << QStringList { "--replugs", "3" } << "--replug-after";
+    QTest::newRow("ignoring address 3") << QStringList { "--ignore-readdress", "3" } << "--ignore-readdress";
+    QTest::newRow("dropping address 16")
+        << QStringList { "--drop-after-readdress", "16" } << "--drop-after-readdress";
     QTest::newRow("unknown option") << QStringList { "--colour" } << "colour";
     QTest::newRow("stray argument") << QStringList { "extra" } << "extra";
 }

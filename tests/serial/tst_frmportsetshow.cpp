@@ -4,8 +4,11 @@
 #include "serial/PortSettings.h"
 #include "serial/SerialPortCatalog.h"
 
+#include <QComboBox>
+#include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The port options follow the port itself, whoever opens or closes it.
@@ -20,6 +23,7 @@ private Q_SLOTS:
     void failedOpenLeavesClosedTicked();
     void optionsFollowTransmitterAndVanishingDevice();
     void refusedBaudRateKeepsTheOldOne();
+    void boundPtyShowsAsVirtualPort();
 
 private:
     QRadioButton *option(const char *name) const
@@ -113,6 +117,39 @@ void tst_FrmPortSetShow::refusedBaudRateKeepsTheOldOne()
     QTRY_COMPARE(m_rig->channels.informationTips.size() + failed.size(), 1);
     QVERIFY(m_rig->channels.statusTexts.isEmpty());
     QCOMPARE(showsOpen(), m_rig->port.portOpen());
+}
+
+// The real build's catalog, reading the system's list on its scan thread: a
+// pty is not in it, yet it is there and works, and the drop-down says so.
+// Its words change when the pty goes, with nothing else in the list changing.
+void tst_FrmPortSetShow::boundPtyShowsAsVirtualPort()
+{
+    const auto *devices = m_panel->findChild<QComboBox *>(QStringLiteral("cboDevice"));
+    QVERIFY(devices);
+    QSignalSpy scans(&m_catalog, &SerialPortCatalog::scanned);
+    QVERIFY(scans.wait());
+    const QString com3 = m_pty->pty.slavePath();
+    QCOMPARE(devices->currentIndex(), 0);
+    QCOMPARE(devices->itemText(0), com3 + QStringLiteral("（虚拟串口）"));
+    QCOMPARE(devices->itemData(0).toString(), com3);
+
+    // COM2 bound to a link, as socat or the simulator make one.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("com2"));
+    auto pty = std::make_unique<PtyPair>();
+    QVERIFY(QFile::link(pty->slavePath(), link));
+    qputenv("VELTRIN_COM2", link.toLocal8Bit());
+    click("optPortset_1");
+    QVERIFY(m_rig->port.portOpen());
+    QCOMPARE(devices->itemText(0), link + QStringLiteral("（虚拟串口）"));
+
+    // Gone while closed: the link is left pointing at nothing.
+    click("Option2");
+    pty.reset();
+    QTRY_COMPARE(devices->itemText(0), link + QStringLiteral("（未找到）"));
+    QCOMPARE(devices->currentIndex(), 0);
+    qunsetenv("VELTRIN_COM2");
 }
 
 QTEST_MAIN(tst_FrmPortSetShow)

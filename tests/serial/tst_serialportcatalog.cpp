@@ -83,6 +83,7 @@ private Q_SLOTS:
     void usbChoice();
     void stableNamesComeFromTheLinks();
     void emptySourceRestoresTheSystemList();
+    void systemListArrivesAfterTheRequest();
 };
 
 void tst_SerialPortCatalog::changedOnlyWhenTheListDiffers_data()
@@ -267,6 +268,27 @@ void tst_SerialPortCatalog::emptySourceRestoresTheSystemList()
     SerialPortCatalog catalog;
     catalog.setSource([] { return EntryList { usbAdapterInSocket(QStringLiteral("/dev/ttyUSB9")) }; });
     catalog.setSource({});
+    QStringList system = pathsOf(SystemSerialPorts::scan(SerialDeviceLinks::system()));
+    system.sort();
+    QCOMPARE(pathsOf(catalog.ports()), system);
+}
+
+// The real build's system scan, on the catalog's scan thread: the request
+// returns before the answer is in, requests made while a scan runs are
+// served by one more scan, and the answer is the system's list.
+void tst_SerialPortCatalog::systemListArrivesAfterTheRequest()
+{
+    SerialPortCatalog catalog;
+    QSignalSpy scans(&catalog, &SerialPortCatalog::scanned);
+    catalog.requestScan();
+    catalog.requestScan();
+    catalog.requestScan();
+    QVERIFY(!catalog.hasScanned());
+    QCOMPARE(scans.count(), 0);
+    QTRY_COMPARE(scans.count(), 2);
+    QVERIFY(catalog.hasScanned());
+    QTest::qWait(2 * SerialPortCatalog::pollIntervalMs);
+    QCOMPARE(scans.count(), 2);
     QStringList system = pathsOf(SystemSerialPorts::scan(SerialDeviceLinks::system()));
     system.sort();
     QCOMPARE(pathsOf(catalog.ports()), system);

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void goesOnThroughTheViewerClosedAndLoadedAgain();
     void failedWriteIsToldOnceAndReceptionGoesOn();
     void unwritableFileStartsNoRecording();
+    void finishingAtTheProgramsEndShowsNoBox();
 
 private:
     // The context menu's action of that text, or null; enabled tells its state.
@@ -179,6 +180,28 @@ void tst_ViewerRecording::unwritableFileStartsNoRecording()
     QCOMPARE(caption(), QStringLiteral("接收查看"));
     m_host->appendReceived("x");
     QVERIFY(!QFile::exists(m_files.nextPath));
+}
+
+// The program's end writes what waits without asking anyone: a failure
+// comes back as the reason, and no box holds the end up.
+void tst_ViewerRecording::finishingAtTheProgramsEndShowsNoBox()
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        QSKIP("this system has no /dev/full");
+    m_files.nextPath = QStringLiteral("/dev/full");
+    choose(QStringLiteral("开始记录…"));
+    m_host->appendReceived("waiting for the next flush");
+    QVERIFY(!m_host->finishRecording().isEmpty());
+    QCOMPARE(m_host->recording(), nullptr);
+    QVERIFY(m_channels.boxes.isEmpty());
+
+    m_files.nextPath = m_dir.filePath(QStringLiteral("end.bin"));
+    choose(QStringLiteral("开始记录…"));
+    m_host->appendReceived("AB");
+    QCOMPARE(m_host->finishRecording(), QString());
+    QCOMPARE(contentOf(m_files.nextPath), QByteArray("AB"));
+    QTest::qWait(100);
+    QVERIFY(m_channels.boxes.isEmpty());
 }
 
 QTEST_MAIN(tst_ViewerRecording)

@@ -1,5 +1,6 @@
 #include "CliApplication.h"
 
+#include "BatchRunner.h"
 #include "CliChannels.h"
 #include "CliCommandLine.h"
 #include "ExitCode.h"
@@ -67,6 +68,8 @@ int CliApplication::run(const QStringList &arguments)
     const CodePage936 &codePage = CodePage936::converter();
     if (request.verbose || !codePage.isValid())
         channels.diagnostic(QStringLiteral("code page 936: %1").arg(codePage.name()));
+    if (request.command == QLatin1String("batch"))
+        return BatchRunner(channels, m_out, m_err, m_stderrIsTerminal).run(request);
     std::optional<QString> printData;
     if (request.command == QLatin1String("send")) {
         printData = PrintDataReader::read(request, channels);

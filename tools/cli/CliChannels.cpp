@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+#include <utility>
+
 CliChannels::CliChannels(QIODevice &err, bool verbose)
     : m_err(err)
     , m_verbose(verbose)
@@ -27,8 +29,21 @@ void CliChannels::showInformationTip(const QString &message)
     diagnostic(message);
 }
 
+void CliChannels::clearFailures()
+{
+    m_portFailed = false;
+    m_inputRefused = false;
+}
+
+QStringList CliChannels::takeMessages()
+{
+    return std::exchange(m_messages, {});
+}
+
 void CliChannels::diagnostic(const QString &text)
 {
+    if (m_keepMessages)
+        m_messages.append(text);
     // A cause on a line of its own keeps its line, under the same prefix.
     QString lines;
     for (const QString &line : text.split(QLatin1Char('\n')))

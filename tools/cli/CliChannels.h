@@ -2,6 +2,8 @@
 
 #include "interfaces/UserChannels.h"
 
+#include <QStringList>
+
 class QIODevice;
 
 // The user channels of a program without a screen: the tip box and the
@@ -25,9 +27,17 @@ public:
     // Input was refused (tip box): a notation error, an empty text.
     bool inputRefused() const { return m_inputRefused; }
 
+    // A batch: each command starts with no failure, and what it said on
+    // stderr is kept for its result too.
+    void clearFailures();
+    void keepMessages(bool keep) { m_keepMessages = keep; }
+    QStringList takeMessages();
+
 private:
     QIODevice &m_err;
     bool m_verbose;
     bool m_portFailed = false;
     bool m_inputRefused = false;
+    bool m_keepMessages = false;
+    QStringList m_messages;
 };

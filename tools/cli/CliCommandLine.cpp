@@ -41,6 +41,8 @@ const QCommandLineOption dryRunOption { QStringLiteral("dry-run"),
 const QCommandLineOption reconnectOption { QStringLiteral("reconnect"),
     QStringLiteral("Go on across a device that goes away and comes back (a module reset, a cable "
                    "replugged), with a line on stderr for each loss and return.") };
+const QCommandLineOption stopOnErrorOption { QStringLiteral("stop-on-error"),
+    QStringLiteral("End the batch at the first command that does not exit with 0.") };
 const QCommandLineOption formatOption { QStringLiteral("format"),
     QStringLiteral("hex, dec or text: the viewer's Hex, Ten or Txt notation (default hex)."),
     QStringLiteral("FORMAT") };
@@ -49,6 +51,8 @@ const QCommandLineOption timestampsOption { QStringLiteral("timestamps"),
                    "(2026-12-08 13:52:50.123).") };
 const QCommandLineOption rawOption { QStringLiteral("raw"),
     QStringLiteral("Write the received bytes themselves, for a file or a pipe.") };
+const QCommandLineOption yesOption { QStringLiteral("yes"),
+    QStringLiteral("Move the kit; without it move-kit only says what it would move.") };
 const QCommandLineOption secondsOption { QStringLiteral("seconds"),
     QStringLiteral("Stop after N seconds (default: at Ctrl+C)."), QStringLiteral("N") };
 
@@ -95,6 +99,22 @@ std::optional<int> CliCommandLine::baudIndex(const QString &text)
 QList<QCommandLineOption> CliCommandLine::globalOptions()
 {
     return { portOption, baudOption, handshakeOption, timeoutOption, jsonOption, verboseOption, helpOption };
+}
+
+// The global options and each command's, every one once: monitor and batch
+// share --reconnect.
+QList<QCommandLineOption> CliCommandLine::everyOption()
+{
+    QList<QCommandLineOption> options = globalOptions();
+    for (const Command &command : commands()) {
+        for (const QCommandLineOption &option : command.options) {
+            const bool known = std::any_of(options.begin(), options.end(),
+                [&option](const QCommandLineOption &other) { return other.names() == option.names(); });
+            if (!known)
+                options.append(option);
+        }
+    }
+    return options;
 }
 
 QList<CliCommandLine::Command> CliCommandLine::commands()
@@ -147,12 +167,37 @@ QList<CliCommandLine::Command> CliCommandLine::commands()
             Count::LastOptional, { printersOption, notationOption, fileOption, dryRunOption } },
         { QStringLiteral("monitor"), QStringLiteral("Print received bytes as they come."), {}, Count::Exact,
             { formatOption, timestampsOption, rawOption, secondsOption, reconnectOption } },
+        { QStringLiteral("batch"),
+            QStringLiteral(
+                "Run commands one per line, from FILE or stdin, on the port opened once; one result "
+                "per command. Blank lines and # comments are skipped."),
+            { { QStringLiteral("FILE"), Kind::Text,
+                QStringLiteral("The commands, or - for stdin (the default).") } },
+            Count::LastOptional, { stopOnErrorOption, reconnectOption } },
+        { QStringLiteral("survey"),
+            QStringLiteral("Find where printers 1-4 are: the host is set to each channel of FROM-TO (default "
+                           "0-124) and every printer asked there. The host goes back to its channel at the "
+                           "end, on a failure and on Ctrl+C."),
+            { { QStringLiteral("FROM"), Kind::Channel, QStringLiteral("First channel, 0-124.") },
+                { QStringLiteral("TO"), Kind::Channel, QStringLiteral("Last channel, 0-124.") } },
+            Count::NoneOrAll, {} },
+        { QStringLiteral("move-kit"),
+            QStringLiteral("Move the host and every printer on line on its channel to CHANNEL, each checked "
+                           "there; a failed step puts back what was moved. Without --yes it only says what "
+                           "it would move."),
+            { { QStringLiteral("CHANNEL"), Kind::Channel, QStringLiteral("The new channel, 0-124.") } },
+            Count::Exact, { yesOption } },
     };
 }
 
 QString CliCommandLine::argumentSyntax(const Command &command, qsizetype index)
 {
     const QString &name = command.arguments.at(index).name;
+    if (command.count == Count::NoneOrAll) {
+        const QString opening = index == 0 ? QStringLiteral("[") : QString();
+        const QString closing = index == command.arguments.size() - 1 ? QStringLiteral("]") : QString();
+        return opening + name + closing;
+    }
     const bool optional = command.count == Count::LastOptional && index == command.arguments.size() - 1;
     return optional ? QLatin1Char('[') + name + QLatin1Char(']') : name;
 }
@@ -182,9 +227,7 @@ CliCommandLine::Outcome CliCommandLine::parse(const QStringList &arguments)
     // A first look for the command's name, knowing every option so that no
     // option's value is taken for it.
     QCommandLineParser first;
-    first.addOptions(globalOptions());
-    for (const Command &command : commands())
-        first.addOptions(command.options);
+    first.addOptions(everyOption());
     first.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("What to do; see below."));
     const bool parsed = first.parse(arguments);
     const QString name = first.positionalArguments().value(0);
@@ -237,7 +280,9 @@ bool CliCommandLine::parseCommand(const Command &command, const QStringList &arg
     const QStringList values = parser.positionalArguments().mid(1);
     return readGlobalOptions(parser) && readArguments(command, values)
         && (command.name != QLatin1String("send") || readSendOptions(parser, values))
-        && (command.name != QLatin1String("monitor") || readMonitorOptions(parser));
+        && (command.name != QLatin1String("monitor") || readMonitorOptions(parser))
+        && (command.name != QLatin1String("batch") || readBatchOptions(parser, values))
+        && (command.name != QLatin1String("move-kit") || readMoveKitOptions(parser));
 }
 
 bool CliCommandLine::readGlobalOptions(const QCommandLineParser &parser)
@@ -281,7 +326,9 @@ bool CliCommandLine::readArguments(const Command &command, const QStringList &va
         countFits = values.size() >= wanted;
     else if (command.count == Count::LastOptional)
         countFits = values.size() == wanted || values.size() == wanted - 1;
-    if (!countFits && command.count == Count::LastOptional && values.size() > wanted) {
+    else if (command.count == Count::NoneOrAll)
+        countFits = values.size() == wanted || values.isEmpty();
+    if (!countFits && command.name == QLatin1String("send") && values.size() > wanted) {
         // A shell splits unquoted print data at its blanks.
         return reject(QStringLiteral("%1 takes its print data as one argument; quote it, as in \"65 66\"")
                           .arg(command.name));
@@ -381,6 +428,37 @@ bool CliCommandLine::readMonitorOptions(const QCommandLineParser &parser)
             return reject(QStringLiteral("--seconds must be a positive number, not '%1'")
                               .arg(parser.value(secondsOption)));
     }
+    return true;
+}
+
+bool CliCommandLine::readBatchOptions(const QCommandLineParser &parser, const QStringList &values)
+{
+    m_request.batchFile = values.value(0, QStringLiteral("-"));
+    m_request.text.clear();
+    m_request.stopOnError = parser.isSet(stopOnErrorOption);
+    m_request.reconnect = parser.isSet(reconnectOption);
+    if (m_request.batchFile.isEmpty())
+        return reject(QStringLiteral("batch needs a file name, or - for stdin"));
+    return true;
+}
+
+QString CliCommandLine::portOptionIn(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOptions(everyOption());
+    parser.addPositionalArgument(QStringLiteral("COMMAND"), QString());
+    if (!parser.parse(arguments))
+        return QString();
+    for (const QCommandLineOption &option : globalOptions()) {
+        if (option.names() != helpOption.names() && parser.isSet(option))
+            return QStringLiteral("--") + option.names().constLast();
+    }
+    return QString();
+}
+
+bool CliCommandLine::readMoveKitOptions(const QCommandLineParser &parser)
+{
+    m_request.confirmed = parser.isSet(yesOption);
     return true;
 }
 

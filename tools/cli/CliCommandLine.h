@@ -29,6 +29,10 @@ public:
 
     // The baud-rate index of a rate in bit/s.
     static std::optional<int> baudIndex(const QString &text);
+    // The first of the program's own options (--port, --baud, --json, ...)
+    // that arguments give, as --name, or an empty string: a batch's lines
+    // take none, since the batch opens the port once with its own.
+    static QString portOptionIn(const QStringList &arguments);
 
 private:
     enum class Kind { Printer, Channel, Baud, Text };
@@ -43,6 +47,8 @@ private:
         LastRepeats,
         // The last argument may be left out (send with --file).
         LastOptional,
+        // All the arguments or none (survey [FROM TO]).
+        NoneOrAll,
     };
     struct Command {
         QString name;
@@ -54,6 +60,7 @@ private:
 
     static QList<Command> commands();
     static QList<QCommandLineOption> globalOptions();
+    static QList<QCommandLineOption> everyOption();
     static QString overview(const QString &globalHelp);
     static QString syntax(const Command &command);
     static QString argumentSyntax(const Command &command, qsizetype index);
@@ -63,6 +70,8 @@ private:
     bool readArguments(const Command &command, const QStringList &values);
     bool readSendOptions(const QCommandLineParser &parser, const QStringList &values);
     bool readMonitorOptions(const QCommandLineParser &parser);
+    bool readBatchOptions(const QCommandLineParser &parser, const QStringList &values);
+    bool readMoveKitOptions(const QCommandLineParser &parser);
     bool readNumber(Kind kind, const QString &name, const QString &text);
     bool readPrinters(const QString &text);
     bool reject(const QString &error);

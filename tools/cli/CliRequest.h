@@ -38,10 +38,17 @@ struct CliRequest {
     // (0: until interrupted).
     ViewerNotation format = ViewerNotation::Hex;
     double seconds = 0;
-    // Reopen a device that goes away and comes back.
+    // Reopen a device that goes away and comes back (monitor, batch).
     bool reconnect = false;
     // Each chunk on a line of its own after the time it arrived.
     bool timestamps = false;
     // The received bytes themselves instead of their text.
     bool raw = false;
+
+    // batch: the file of commands, "-" for stdin; a failing command ends it.
+    QString batchFile = QStringLiteral("-");
+    bool stopOnError = false;
+
+    // move-kit: the user confirmed the move (--yes).
+    bool confirmed = false;
 };

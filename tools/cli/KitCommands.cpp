@@ -3,10 +3,12 @@
 #include "CliChannels.h"
 #include "CliRequest.h"
 #include "ExitCode.h"
+#include "KitJobCommands.h"
 #include "KitSession.h"
 #include "MonitorOutput.h"
 #include "ResultWriter.h"
 #include "SendProgress.h"
+#include "engine/ChannelSearchResult.h"
 #include "printtest/PrintTestSender.h"
 #include "protocol/ControlFrame.h"
 #include "protocol/ModuleAnswer.h"
@@ -86,6 +88,8 @@ int KitCommands::run()
         return done();
     if (command == QLatin1String("send"))
         return send();
+    if (command == QLatin1String("survey") || command == QLatin1String("move-kit"))
+        return kitJob();
     return monitor();
 }
 
@@ -95,6 +99,16 @@ void KitCommands::interrupt()
     m_session.transmitter().setStopSending(true);
     m_session.exchange().abandonSearch();
     Q_EMIT interrupted();
+}
+
+int KitCommands::kitJob()
+{
+    KitJobCommands jobs(m_session, m_channels, m_results, m_progress, m_request);
+    connect(this, &KitCommands::interrupted, &jobs, &KitJobCommands::interrupt);
+    const int code = m_request.command == QLatin1String("survey") ? jobs.survey() : jobs.moveKit();
+    // The job has given its own exit code for an interruption.
+    m_interrupted = false;
+    return code;
 }
 
 int KitCommands::failure()
@@ -182,14 +196,14 @@ int KitCommands::search()
     const int last = m_request.numbers[1];
     // Bytes that came before the search are no free channels.
     m_session.port().receiveNow();
-    QJsonArray free;
+    ChannelSearchResult answer(first, last);
     const QMetaObject::Connection printing
-        = connect(&m_session, &KitSession::received, this, [this, &free](const QByteArray &bytes) {
-              for (char byte : bytes) {
-                  free.append(int(quint8(byte)));
-                  if (!m_results.isJson())
-                      m_results.result(QString::number(quint8(byte)), {});
-              }
+        = connect(&m_session, &KitSession::received, this, [this, &answer](const QByteArray &bytes) {
+              answer.take(bytes);
+              if (m_results.isJson())
+                  return;
+              for (char byte : bytes)
+                  m_results.result(QString::number(quint8(byte)), {});
           });
     m_session.exchange().search(ControlFrame::text(ControlFrame::SearchFreeChannels, { first, last }));
     if (!m_interrupted && !m_session.failed())
@@ -200,9 +214,17 @@ int KitCommands::search()
     if (m_results.isJson()) {
         m_results.result(QString(),
             { { QStringLiteral("command"), m_request.command }, { QStringLiteral("from"), first },
-                { QStringLiteral("to"), last }, { QStringLiteral("free"), free } });
+                { QStringLiteral("to"), last },
+                { QStringLiteral("free"), jsonNumbers(answer.freeChannels()) },
+                { QStringLiteral("not_free"), jsonNumbers(answer.notFreeChannels()) },
+                { QStringLiteral("stray"), jsonNumbers(answer.strayBytes()) } });
     }
-    if (!free.isEmpty())
+    if (!answer.strayBytes().isEmpty())
+        m_channels.diagnostic(QStringLiteral("%1 bytes of the answer name no channel of %2-%3")
+                                  .arg(answer.strayBytes().size())
+                                  .arg(answer.first())
+                                  .arg(answer.last()));
+    if (!answer.freeChannels().isEmpty())
         return Success;
     m_channels.diagnostic(QStringLiteral("no free channel in %1-%2").arg(first).arg(last));
     return NegativeAnswer;

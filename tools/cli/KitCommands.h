@@ -46,6 +46,8 @@ private:
     int done();
     int send();
     int monitor();
+    // survey and move-kit (KitJobCommands).
+    int kitJob();
 
     // The exit code for what went wrong during the command, or 0.
     int failure();

@@ -73,6 +73,12 @@ bool KitSession::failed() const
     return m_sendFailed || m_channels.portFailed() || m_engine.port().deviceFailure() != 0;
 }
 
+void KitSession::clearFailures()
+{
+    m_sendFailed = false;
+    m_channels.clearFailures();
+}
+
 void KitSession::appendReceived(QByteArrayView bytes)
 {
     Q_EMIT received(bytes.toByteArray());

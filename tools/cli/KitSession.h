@@ -23,6 +23,7 @@ public:
     // when the port cannot be opened.
     bool open(const CliRequest &request);
 
+    KitEngine &engine() { return m_engine; }
     CommPort &port() { return m_engine.port(); }
     Transmitter &transmitter() { return m_engine.transmitter(); }
     PortSettings &portSettings() { return m_engine.portSettings(); }
@@ -35,6 +36,8 @@ public:
     bool failed() const;
     // A transmission ended as "数据发送失败".
     bool sendFailed() const { return m_sendFailed; }
+    // The next command of a batch starts with no failure of the last one's.
+    void clearFailures();
 
     void appendReceived(QByteArrayView bytes) override;
 

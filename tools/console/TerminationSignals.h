@@ -14,7 +14,9 @@ class TerminationSignals
 {
 public:
     // signalNumber is the Unix signal; on Windows SIGINT for Ctrl+C and
-    // Ctrl+Break, SIGTERM for the console closing.
+    // Ctrl+Break, SIGTERM for the console closing, a log-off and a shutdown
+    // (the system then waits, a few seconds at most, until the requests are
+    // given back: the program's end is done by then).
     using Handler = std::function<void(int signalNumber)>;
 
     explicit TerminationSignals(Handler handler);

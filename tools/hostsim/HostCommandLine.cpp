@@ -23,8 +23,9 @@ HostCommandLine::HostCommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Simulated host radio module on a pseudo-terminal. Prints the pty's path, then logs "
                        "every frame, reply and print-data delivery."));
-    m_parser.addOptions({ m_channel, m_slave, m_busy, m_latency, m_chunkDelay, m_searchTime, m_frameTimeout,
-        m_out, m_link, m_replugAfter, m_replugs, m_away, m_quiet });
+    m_parser.addOptions({ m_channel, m_slave, m_busy, m_ignoreReaddress, m_dropAfterReaddress, m_latency,
+        m_chunkDelay, m_searchTime, m_frameTimeout, m_out, m_link, m_replugAfter, m_replugs, m_away, m_stream,
+        m_quiet });
 }
 
 bool HostCommandLine::parse(const QStringList &arguments)
@@ -55,8 +56,12 @@ bool HostCommandLine::parse(const QStringList &arguments)
         if (!readBusy(list))
             return false;
     }
+    if (!readPrinters(m_ignoreReaddress, &m_options.ignoringReaddress)
+        || !readPrinters(m_dropAfterReaddress, &m_options.droppingAfterReaddress))
+        return false;
     m_options.outDir = m_parser.value(m_out);
     m_options.linkPath = m_parser.value(m_link);
+    m_options.streamFile = m_parser.value(m_stream);
     m_options.quiet = m_parser.isSet(m_quiet);
     return true;
 }
@@ -105,6 +110,20 @@ bool HostCommandLine::readBusy(const QString &text)
             return reject(
                 QStringLiteral("--busy takes channels 0-124 separated by commas, not \"%1\"").arg(text));
         m_options.busyChannels.insert(*channel);
+    }
+    return true;
+}
+
+bool HostCommandLine::readPrinters(const QCommandLineOption &option, QSet<int> *printers)
+{
+    static const QList<int> addresses { 1, 2, 4, 8 };
+    for (const QString &text : m_parser.values(option)) {
+        const std::optional<int> address = number(text, 1, 8);
+        const qsizetype printer = address ? addresses.indexOf(*address) : -1;
+        if (printer < 0)
+            return reject(QStringLiteral("--%1 takes an address 1, 2, 4 or 8, not \"%2\"")
+                              .arg(option.names().constFirst(), text));
+        printers->insert(int(printer) + 1);
     }
     return true;
 }

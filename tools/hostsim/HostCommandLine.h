@@ -28,6 +28,7 @@ private:
     bool readNumber(const QCommandLineOption &option, int low, int high, int *value);
     bool readSlave(const QString &text);
     bool readBusy(const QString &text);
+    bool readPrinters(const QCommandLineOption &option, QSet<int> *printers);
     bool reject(const QString &error);
 
     QCommandLineParser m_parser;
@@ -41,6 +42,14 @@ private:
     QCommandLineOption m_busy { QStringLiteral("busy"),
         QStringLiteral("Channels used by other equipment, e.g. 3,7,50. Repeatable."),
         QStringLiteral("LIST") };
+    QCommandLineOption m_ignoreReaddress { QStringLiteral("ignore-readdress"),
+        QStringLiteral("The printer module with address ADDR (1, 2, 4 or 8) ignores re-addresses "
+                       "(command 11): it stays put and the host answers 0. Repeatable."),
+        QStringLiteral("ADDR") };
+    QCommandLineOption m_dropAfterReaddress { QStringLiteral("drop-after-readdress"),
+        QStringLiteral("The printer module with address ADDR takes a re-address, answers it, then drops "
+                       "off line. Repeatable."),
+        QStringLiteral("ADDR") };
     QCommandLineOption m_latency { QStringLiteral("latency"),
         QStringLiteral("Milliseconds before each reply (default 2)."), QStringLiteral("MS") };
     QCommandLineOption m_chunkDelay { QStringLiteral("chunk-delay"),
@@ -66,6 +75,10 @@ private:
     QCommandLineOption m_away { QStringLiteral("away"),
         QStringLiteral("Milliseconds each vanishing lasts, also one asked for by SIGUSR1 (default 1000)."),
         QStringLiteral("MS") };
+    QCommandLineOption m_stream { QStringLiteral("stream"),
+        QStringLiteral("Send FILE's bytes to the PC as fast as the pty takes them, pausing while unplugged; "
+                       "a vanishing first waits until the PC has read all sent so far."),
+        QStringLiteral("FILE") };
     QCommandLineOption m_quiet { QStringLiteral("quiet"), QStringLiteral("Log nothing but the pty's path.") };
 
     HostOptions m_options;

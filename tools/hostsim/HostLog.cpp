@@ -1,6 +1,7 @@
 #include "hostsim/HostLog.h"
 
 #include "hostsim/HostSimulator.h"
+#include "protocol/ControlFrame.h"
 
 #include <QIODevice>
 #include <QStringList>
@@ -25,8 +26,10 @@ void HostLog::watch(HostSimulator &simulator)
 {
     HostModule &module = simulator.module();
     connect(&module, &HostModule::frameExecuted, this,
-        [this](int code, const QByteArray &arguments, const QByteArray &reply) {
+        [this, &module](int code, const QByteArray &arguments, const QByteArray &reply) {
             writeLine(frameLine(code, arguments, reply));
+            if (code == ControlFrame::SetSlaveChannelAndAddress || code == ControlFrame::SetHostChannel)
+                writeLine(kitLine(module));
         });
     connect(&module, &HostModule::frameDropped, this, [this](int code, const QByteArray &soFar) {
         writeLine(frameText(code, soFar) + QStringLiteral(" incomplete, dropped"));
@@ -39,6 +42,8 @@ void HostLog::watch(HostSimulator &simulator)
     connect(&module, &HostModule::undelivered, this, [this](const QByteArray &data) { takeData(0, data); });
     connect(&simulator, &HostSimulator::lineSpeedChanged, this,
         [this](int bitsPerSecond) { writeLine(QStringLiteral("line speed %1 bit/s").arg(bitsPerSecond)); });
+    connect(&simulator, &HostSimulator::streamEnded, this,
+        [this](qint64 bytes) { writeTimedLine(QStringLiteral("stream: all %1 bytes sent").arg(bytes)); });
     connect(&simulator, &HostSimulator::unplugged, this,
         [this](int awayMs) { writeTimedLine(QStringLiteral("unplugged for %1 ms").arg(awayMs)); });
     connect(&simulator, &HostSimulator::pluggedBack, this, [this, &simulator](const QString &slavePath) {
@@ -60,6 +65,22 @@ QString HostLog::frameLine(int code, QByteArrayView arguments, QByteArrayView re
 {
     return frameText(code, arguments)
         + (reply.isEmpty() ? QStringLiteral(" -> no reply") : QStringLiteral(" -> reply ") + hex(reply));
+}
+
+QString HostLog::kitLine(const HostModule &module)
+{
+    QStringList printers;
+    const QList<SlaveModule> &slaves = module.slaves();
+    for (qsizetype i = 0; i < slaves.size(); ++i) {
+        const SlaveModule &slave = slaves.at(i);
+        printers.append(QStringLiteral("printer %1 %2 %3")
+                            .arg(i + 1)
+                            .arg(slave.channel)
+                            .arg(slave.online ? QStringLiteral("on") : QStringLiteral("off")));
+    }
+    return QStringLiteral("kit: host %1; %2")
+        .arg(module.hostChannel())
+        .arg(printers.join(QStringLiteral(", ")));
 }
 
 QString HostLog::frameText(int code, QByteArrayView arguments)

@@ -8,6 +8,7 @@
 
 #include <map>
 
+class HostModule;
 class HostSimulator;
 class QIODevice;
 
@@ -15,6 +16,7 @@ class QIODevice;
 //
 //     frame 13 [4] -> reply 01          arguments in decimal, reply in hex
 //     frame 16 -> no reply
+//     kit: host 20; printer 1 20 on, ...   after each frame 11 and 12
 //     printer 3: 41 42                  print data delivered, in hex
 //     undelivered: 41 42                print data no printer took
 //     frame 11 [8 1] incomplete, dropped
@@ -43,6 +45,8 @@ public:
 
     static QString hex(QByteArrayView bytes);
     static QString frameLine(int code, QByteArrayView arguments, QByteArrayView reply);
+    // Where the host and each printer are, and whether each is on line.
+    static QString kitLine(const HostModule &module);
 
 private:
     static QString frameText(int code, QByteArrayView arguments);

@@ -30,6 +30,8 @@ HostModule::HostModule(const HostOptions &options, QObject *parent)
     , m_hostBaudIndex(options.hostBaudIndex)
     , m_slaves(options.slaves)
     , m_busyChannels(options.busyChannels)
+    , m_ignoringReaddress(options.ignoringReaddress)
+    , m_droppingAfterReaddress(options.droppingAfterReaddress)
     , m_latencyMs(options.latencyMs)
     , m_searchTimeMs(options.searchTimeMs)
     , m_scanner({
@@ -154,18 +156,23 @@ HostModule::Reply HostModule::execute(int code, QByteArrayView arguments)
 // A module answers over the radio only when it is powered (on line) and
 // listening on the channel the host calls it on, so re-addressing needs the
 // module on line on channel n3. Several modules sharing an address all obey.
+// A printer told to ignore re-addresses never acknowledges one; one told to
+// drop acknowledges, moves, and goes off line.
 HostModule::Reply HostModule::setSlaveChannelAndAddress(
     int address, int newAddress, int channel, int newChannel)
 {
     if (!isPrinterAddress(newAddress) || newChannel > lastChannel)
         return { answer(false) };
     bool found = false;
-    for (SlaveModule &slave : m_slaves) {
-        if (slave.online && slave.address == address && slave.channel == channel) {
-            slave.address = newAddress;
-            slave.channel = newChannel;
-            found = true;
-        }
+    for (int printer = 1; printer <= m_slaves.size(); ++printer) {
+        SlaveModule &slave = m_slaves[printer - 1];
+        if (!slave.online || slave.address != address || slave.channel != channel
+            || m_ignoringReaddress.contains(printer))
+            continue;
+        slave.address = newAddress;
+        slave.channel = newChannel;
+        slave.online = !m_droppingAfterReaddress.contains(printer);
+        found = true;
     }
     return { answer(found) };
 }

@@ -44,6 +44,10 @@ public:
     // Index i is printer i + 1.
     const QList<SlaveModule> &slaves() const { return m_slaves; }
     const QSet<int> &busyChannels() const { return m_busyChannels; }
+    // The hard cases a test scripts: printer (1-4) ignores re-addresses, or
+    // drops off line after taking one.
+    bool ignoresReaddress(int printer) const { return m_ignoringReaddress.contains(printer); }
+    bool dropsAfterReaddress(int printer) const { return m_droppingAfterReaddress.contains(printer); }
     // Whether print data sent now reaches printer (1-4).
     bool isReceiving(int printer) const;
     // Channels from first to last (either order, clipped to 0-124) used by no
@@ -104,6 +108,8 @@ private:
     int m_selectedPrinters = 0;
     QList<SlaveModule> m_slaves;
     QSet<int> m_busyChannels;
+    QSet<int> m_ignoringReaddress;
+    QSet<int> m_droppingAfterReaddress;
     int m_latencyMs;
     int m_searchTimeMs;
 

@@ -19,6 +19,12 @@ struct HostOptions {
     QList<SlaveModule> slaves = defaultSlaves();
     // Channels taken by other equipment: never reported free.
     QSet<int> busyChannels;
+    // Printers (1-4) that ignore a re-address (command 11): they stay where
+    // they are, and the host answers 0.
+    QSet<int> ignoringReaddress;
+    // Printers (1-4) that take a re-address and answer it, then drop off
+    // line, as one whose power fails in the middle of a move.
+    QSet<int> droppingAfterReaddress;
     int latencyMs = 2;
     // What the PC sends reaches the module in bursts, each this long after
     // its first byte, as through a USB adapter's latency timer; 0: at once.
@@ -37,5 +43,7 @@ struct HostOptions {
     int replugs = 1;
     // How long each vanishing lasts, whether planned or asked for by signal.
     int awayMs = 1000;
+    // A file whose bytes go to the PC as fast as the pty takes them.
+    QString streamFile;
     bool quiet = false;
 };

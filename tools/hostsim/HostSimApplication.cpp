@@ -77,11 +77,16 @@ QString HostSimApplication::describe(const HostSimulator &simulator)
                 .arg(module.selectedPrinters());
     for (int printer = 1; printer <= module.slaves().size(); ++printer) {
         const SlaveModule &slave = module.slaves().at(printer - 1);
-        text += QStringLiteral("printer %1: address %2, channel %3, %4\n")
+        QString hardCase;
+        if (module.ignoresReaddress(printer))
+            hardCase = QStringLiteral(", ignores re-addresses");
+        else if (module.dropsAfterReaddress(printer))
+            hardCase = QStringLiteral(", drops off line after a re-address");
+        text += QStringLiteral("printer %1: address %2, channel %3, %4%5\n")
                     .arg(printer)
                     .arg(slave.address)
                     .arg(slave.channel)
-                    .arg(slave.online ? QStringLiteral("on line") : QStringLiteral("off line"));
+                    .arg(slave.online ? QStringLiteral("on line") : QStringLiteral("off line"), hardCase);
     }
     QList<int> busy = module.busyChannels().values();
     std::sort(busy.begin(), busy.end());

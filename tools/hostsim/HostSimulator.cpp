@@ -21,6 +21,9 @@ HostSimulator::HostSimulator(const HostOptions &options, QObject *parent)
     connect(&m_module, &HostModule::replyReady, &m_pty, &PtyEndpoint::write);
     connect(&m_module, &HostModule::delivered, this, &HostSimulator::deliver);
     connect(&m_module, &HostModule::hostBaudIndexChanged, this, &HostSimulator::switchLineSpeed);
+    connect(&m_stream, &StreamFeed::finished, this, &HostSimulator::streamEnded);
+    m_drainTimer.setInterval(DrainPollMs);
+    connect(&m_drainTimer, &QTimer::timeout, this, &HostSimulator::vanishOnceRead);
 }
 
 bool HostSimulator::start(QString *error)
@@ -31,19 +34,47 @@ bool HostSimulator::start(QString *error)
         return false;
     if (!m_options.linkPath.isEmpty() && !m_link.create(m_options.linkPath, m_pty.slavePath(), error))
         return false;
+    if (!m_options.streamFile.isEmpty() && !m_stream.open(m_options.streamFile, error))
+        return false;
     planReplug();
     return true;
 }
 
 bool HostSimulator::unplugFor(int awayMs)
 {
-    if (!isPluggedIn())
+    if (!isPluggedIn() || m_drainTimer.isActive())
         return false;
+    if (!m_stream.isActive()) {
+        vanish(awayMs);
+        return true;
+    }
+    m_stream.pause();
+    m_drainAwayMs = awayMs;
+    m_drainQuietPolls = 0;
+    m_drainLimit.setRemainingTime(DrainLimitMs);
+    m_drainTimer.start();
+    return true;
+}
+
+// The count of unread bytes leaves out what the kernel still holds on its
+// way to the reader: the PC has read everything only once the count stays
+// at 0 for several polls in a row.
+void HostSimulator::vanishOnceRead()
+{
+    const bool read = m_pty.pendingBytes() == 0 && m_pty.unreadByPeer() == 0;
+    m_drainQuietPolls = read ? m_drainQuietPolls + 1 : 0;
+    if (m_drainQuietPolls < DrainQuietPolls && !m_drainLimit.hasExpired())
+        return;
+    m_drainTimer.stop();
+    vanish(m_drainAwayMs);
+}
+
+void HostSimulator::vanish(int awayMs)
+{
     m_pty.close();
     m_link.remove();
     m_awayTimer.start(awayMs);
     Q_EMIT unplugged(awayMs);
-    return true;
 }
 
 void HostSimulator::plugBack()
@@ -55,6 +86,7 @@ void HostSimulator::plugBack()
         return;
     }
     Q_EMIT pluggedBack(m_pty.slavePath());
+    m_stream.resume();
     planReplug();
 }
 

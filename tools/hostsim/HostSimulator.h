@@ -6,8 +6,10 @@
 #include "hostsim/PrinterFiles.h"
 #include "hostsim/PtyEndpoint.h"
 #include "hostsim/SlaveLink.h"
+#include "hostsim/StreamFeed.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -33,12 +35,18 @@ class HostSimulator : public QObject
     Q_OBJECT
 
 public:
+    static constexpr int DrainPollMs = 5;
+    static constexpr int DrainQuietPolls = 4;
+    static constexpr int DrainLimitMs = 5000;
+
     explicit HostSimulator(const HostOptions &options = {}, QObject *parent = nullptr);
 
     // Also starts the replugs the options plan.
     bool start(QString *error);
 
-    // Vanishes for awayMs, then returns. False while already away.
+    // Vanishes for awayMs, then returns. False while already away. With a
+    // stream running, the stream pauses first and the pty goes once the PC
+    // has read everything sent (or after DrainLimitMs).
     bool unplugFor(int awayMs);
     bool isPluggedIn() const { return m_pty.isOpen(); }
 
@@ -58,6 +66,8 @@ public:
 Q_SIGNALS:
     void lineSpeedChanged(int bitsPerSecond);
     void unplugged(int awayMs);
+    // The whole --stream file has been sent.
+    void streamEnded(qint64 bytes);
     // Back on a fresh pty, at slavePath and at the link.
     void pluggedBack(const QString &slavePath);
     // Something went wrong that the simulated module cannot show on the line.
@@ -68,6 +78,8 @@ private:
     void switchLineSpeed(int baudIndex);
     void plugBack();
     void planReplug();
+    void vanish(int awayMs);
+    void vanishOnceRead();
 
     HostOptions m_options;
     HostModule m_module;
@@ -78,5 +90,11 @@ private:
     QList<QByteArray> m_printed;
     QTimer m_awayTimer;
     QTimer m_replugTimer;
+    StreamFeed m_stream { m_pty };
+    // Before a vanishing with a stream running: polls until the PC has read it all.
+    QTimer m_drainTimer;
+    QDeadlineTimer m_drainLimit;
+    int m_drainAwayMs = 0;
+    int m_drainQuietPolls = 0;
     int m_replugsLeft;
 };

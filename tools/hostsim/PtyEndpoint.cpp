@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -132,8 +133,15 @@ void PtyEndpoint::readAvailable()
     }
 }
 
+int PtyEndpoint::unreadByPeer() const
+{
+    int count = 0;
+    return m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &count) == 0 ? count : 0;
+}
+
 void PtyEndpoint::writePending()
 {
+    const bool hadPending = !m_outgoing.isEmpty();
     while (!m_outgoing.isEmpty()) {
         const ssize_t n = ::write(m_master, m_outgoing.constData(), m_outgoing.size());
         if (n > 0) {
@@ -148,6 +156,8 @@ void PtyEndpoint::writePending()
         return;
     }
     m_writeNotifier->setEnabled(!m_outgoing.isEmpty());
+    if (hadPending && m_outgoing.isEmpty())
+        Q_EMIT drained();
 }
 
 void PtyEndpoint::fail(const QString &reason)

@@ -33,6 +33,9 @@ public:
 
     // Queues what the line cannot take at once and writes it when it can.
     void write(const QByteArray &bytes);
+    qsizetype pendingBytes() const { return m_outgoing.size(); }
+    // What the far end has not read yet of what the pty took (0 when closed).
+    int unreadByPeer() const;
 
     // A pty carries bytes at any speed, so this only records the rate.
     bool setLineSpeed(int bitsPerSecond, QString *error);
@@ -40,6 +43,8 @@ public:
 
 Q_SIGNALS:
     void received(const QByteArray &bytes);
+    // The line took the last queued byte.
+    void drained();
     void failed(const QString &reason);
 
 private:

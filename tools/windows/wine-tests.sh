@@ -1,27 +1,32 @@
 #!/usr/bin/env bash
 # Runs the Windows build in BUILD_DIR (tools/windows/cross-build.sh) under
-# Wine, in a throwaway prefix. Proof: the real Windows build, run by Wine's
-# Windows API on Linux, not a Linux build of the same code.
+# the tests' Wine (wine.sh: Debian's Wine 8.0 with a serial wait that
+# completes through a completion port, and modem lines on a pty), in a
+# throwaway prefix. Proof: the real Windows build, run by Wine's Windows API
+# on Linux, not a Linux build of the same code.
 #   1. the Windows tests (tests/windows/CMakeLists.txt lists them), through
 #      ctest, offscreen, and the code page 936 converter's table against the
 #      Linux build's;
 #   2. end to end: the Linux veltrin-hostsim from NATIVE_BUILD_DIR (default
 #      build-test) plays the host module on a pty that Wine maps as COM3;
-#      veltrin-cli.exe from the unpacked zip sends a print test and asks
-#      questions, the main window's print test is sent by a Qt Test built for
-#      Windows (com3_printtest.exe), and veltrin.exe from the zip is started
-#      on an X display and closed as Windows closes a window.
+#      veltrin-cli.exe from the unpacked zip sends a print test, asks
+#      questions and reads their answers, and monitors a pty pair whose far
+#      end this script writes to; the main window's print test is sent, and
+#      its answers and viewer read, by Qt Tests built for Windows
+#      (com3_printtest.exe, com3_receivetest.exe); veltrin.exe from the zip
+#      is started on an X display and closed as Windows closes a window.
 #
 #   tools/windows/wine-tests.sh BUILD_DIR [NATIVE_BUILD_DIR]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 build=$(realpath "${1:?usage: $0 BUILD_DIR [NATIVE_BUILD_DIR]}")
 native=$(realpath "${2:-$root/build-test}")
 
 scratch=$(mktemp -d)
 cleanup() {
     local pid
-    for pid in ${simulator_pid:-} ${xvfb_pid:-}; do
+    for pid in ${simulator_pid:-} ${pair_pid:-} ${feeder_pid:-} ${xvfb_pid:-}; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
@@ -30,13 +35,14 @@ cleanup() {
 trap cleanup EXIT
 
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine() { "$here/wine.sh" "$@"; }
 # Wine hands Windows programs no QT_* variable of the Unix environment, but
 # passes WINEQT_* on without its WINE. The offscreen platform finds fonts
 # only in one folder: Arial's metrics (Liberation Sans) and a CJK font.
 mkdir -p "$scratch/fonts"
 ln -s /usr/share/fonts/truetype/liberation2/*.ttf /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc "$scratch/fonts/"
 export WINEQT_QPA_PLATFORM=offscreen WINEQT_QPA_FONTDIR="Z:$scratch/fonts"
-wineboot -i 2>/dev/null
+wine wineboot -i 2>/dev/null
 
 status=0
 echo "== Windows tests under Wine"
@@ -45,7 +51,7 @@ ctest --test-dir "$build" --output-on-failure -j"${VELTRIN_JOBS:-$(nproc)}" || s
 echo "== Code page 936: Windows' own converter under Wine against Qt's (ICU) on Linux"
 "$native/tools/codepage-table/veltrin-codepage-table" >"$scratch/table-linux.txt"
 wine "$build/veltrin-codepage-table.exe" >"$scratch/table-windows.txt"
-if "$root/tools/windows/compare-codepage-tables.sh" "$scratch/table-linux.txt" "$scratch/table-windows.txt"; then
+if "$here/compare-codepage-tables.sh" "$scratch/table-linux.txt" "$scratch/table-windows.txt"; then
     echo "PASS: the two converters' tables agree"
 else
     echo "FAIL: the two converters' tables differ"
@@ -57,14 +63,13 @@ simulator=$native/tools/hostsim/veltrin-hostsim
 printers=$scratch/printers
 link=$scratch/com3
 mkdir -p "$printers"
-"$simulator" --link "$link" --out "$printers" >"$scratch/module.log" &
+# Printers on channel 20 (the default), channels 3 and 7 busy, and a quick
+# search.
+"$simulator" --link "$link" --out "$printers" --busy 3,7 --search-time 300 >"$scratch/module.log" &
 simulator_pid=$!
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 # COM3 for CreateFile, and the registry entry QSerialPortInfo lists.
-ln -s "$link" "$WINEPREFIX/dosdevices/com3"
-wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$link" /f >/dev/null 2>&1
-# Wine's mount manager reads the ports when the prefix's server starts.
-wineserver -k 2>/dev/null || true
+export VELTRIN_WINE_COM3=$link
 
 # The programs run from the zip's folder, unpacked: what a user gets, without
 # the build's extra DLLs and plugins.
@@ -100,39 +105,80 @@ else
     fail "veltrin-cli.exe send exited $code; printer3.bin holds '$(printer3)', expected '$expected'"
 fi
 
-# Each question must reach the module. Its answer cannot be read back under
-# Wine 8: QSerialPort reads only after WaitCommEvent reports EV_RXCHAR, and
-# Wine looks for received bytes once, when WaitCommEvent is called, and never
-# again for that wait (its +comm trace shows check_events once, at the call).
-for question in "status 3:frame 15 \[4\] -> reply 01" "host-channel:frame 19 -> reply 14"; do
-    command=${question%%:*}
-    logged=${question#*:}
-    code=0
-    answer=$(cli --port COM3 --handshake none $command 2>&1) || code=$?
-    echo "veltrin-cli.exe $command: exit $code: $answer"
-    if grep -q "^$logged\$" "$scratch/module.log"; then
-        pass "$command: the module got the question and answered"
+# Each question's answer, read back through QSerialPort's completion port.
+check_answer() {
+    local want=$1 answer code=0
+    shift
+    answer=$(cli --port COM3 --handshake none "$@" 2>&1 | tr -d '\r') || code=$?
+    if [ "$code" -eq 0 ] && [ "$answer" = "$want" ]; then
+        pass "veltrin-cli.exe $*: $(echo "$want" | tr '\n' ' ')"
     else
-        fail "$command: the module's log has no '$logged'"
+        fail "veltrin-cli.exe $* answered '$answer' (exit $code), expected '$want'"
     fi
-    case $(wine --version 2>/dev/null) in
-    wine-8.*)
-        echo "SKIP: $command's answer: Wine 8 never completes QSerialPort's WaitCommEvent(EV_RXCHAR) on a pty, so no reply is ever read" ;;
-    *)
-        case $command in
-        status*) want="提示:所检测的打印机在线！" ;;
-        *) want=20 ;;
-        esac
-        [ "$code" -eq 0 ] && [ "$answer" = "$want" ] && pass "$command answered $want" || fail "$command answered '$answer' (exit $code), expected $want" ;;
-    esac
-done
+}
+check_answer "提示:所检测的打印机在线！" status 3
+check_answer 20 host-channel
+check_answer "$(seq 0 30 | grep -vx -e 3 -e 7 -e 20)" search 0 30
+
+# What arrives unasked: COM4 and COM5 are the two ends of a pty pair; this
+# script writes GBK text to COM5's end while veltrin-cli.exe monitors COM4.
+socat pty,raw,echo=0,link="$scratch/com4" pty,raw,echo=0,link="$scratch/com5" 2>/dev/null &
+pair_pid=$!
+for _ in $(seq 50); do [ -e "$scratch/com4" ] && [ -e "$scratch/com5" ] && break; sleep 0.1; done
+export VELTRIN_WINE_COM4=$scratch/com4
+(while sleep 0.3; do printf '\xd6\xd0\xce\xc4\x41' >"$scratch/com5"; done) &
+feeder_pid=$!
+code=0
+monitored=$(cli --port COM4 --handshake none monitor --seconds 2 2>&1 | tr -d '\r') || code=$?
+kill "$feeder_pid" 2>/dev/null && wait "$feeder_pid" 2>/dev/null || true
+if [ "$code" -eq 0 ] && printf '%s' "$monitored" | grep -q 'D6 D0 CE C4 41'; then
+    pass "veltrin-cli.exe monitor --seconds 2: $(printf '%s\n' "$monitored" | grep -m1 'D6 D0 CE C4 41' | head -c 60)"
+else
+    fail "veltrin-cli.exe monitor --seconds 2 printed '$monitored' (exit $code), without D6 D0 CE C4 41"
+fi
+
+# batch: two questions on the port opened once, one result line each.
+asked() { grep -c '^frame 15 \[1\] -> reply 01$' "$scratch/module.log" || true; }
+before=$(asked)
+printf 'status 1\n# skipped\nstatus 1\n' | cli --port COM3 --handshake none batch - >"$scratch/batch.out" 2>&1 || true
+sleep 0.5
+if [ $(($(asked) - before)) -eq 2 ] && [ "$(grep -c '^\[[0-9]*\] status 1: ' "$scratch/batch.out")" -eq 2 ]; then
+    pass "veltrin-cli.exe batch: both questions reached the module, one result line each"
+else
+    fail "veltrin-cli.exe batch: $(($(asked) - before)) questions reached the module; it printed: $(cat "$scratch/batch.out")"
+fi
+
+# The hardware handshake, "硬件握手" (RTS/CTS, the default): a send goes out
+# while the module holds CTS high (wine-modem-lines.c reports it).
+lines=$scratch/modem-lines
+echo "CTS DSR DCD" >"$lines"
+before=$(printer3)
+code=0; VELTRIN_WINE_MODEM_LINES=$lines cli --port COM3 send --printers 3 --notation text "B" || code=$?
+if [ "$code" -eq 0 ] && [ "$(printer3)" = "${before:+$before }42 20" ]; then
+    pass "veltrin-cli.exe send with RTS/CTS and CTS high: printer3.bin got 42 20"
+else
+    fail "veltrin-cli.exe send with RTS/CTS and CTS high exited $code; printer3.bin went from '$before' to '$(printer3)'"
+fi
 
 # The main window's print test, driven by a Qt Test built for Windows.
 before=$(printer3)
-if VELTRIN_PRINTER3_FILE="Z:$printers/printer3.bin" "$root/tools/windows/wine-qtest.sh" "$build/com3_printtest.exe"; then
+if VELTRIN_PRINTER3_FILE="Z:$printers/printer3.bin" "$here/wine-qtest.sh" "$build/com3_printtest.exe"; then
     pass "com3_printtest.exe: the main window's print test reached printer 3 ($(printer3))"
 else
     fail "com3_printtest.exe: printer3.bin went from '$before' to '$(printer3)'"
+fi
+
+# The main window's answers, and its viewer: each case with its own COM3.
+if "$here/wine-qtest.sh" "$build/com3_receivetest.exe" answersOfTheModule; then
+    pass "com3_receivetest.exe: the wireless panel's status, host channel and search read the module's answers"
+else
+    fail "com3_receivetest.exe answersOfTheModule"
+fi
+if VELTRIN_WINE_COM3=$scratch/com4 VELTRIN_WINE_COM4=$scratch/com5 \
+    "$here/wine-qtest.sh" "$build/com3_receivetest.exe" bytesShownInTheViewer; then
+    pass "com3_receivetest.exe: the viewer shows what arrived in Hex, then as GBK text in Txt"
+else
+    fail "com3_receivetest.exe bytesShownInTheViewer"
 fi
 
 # veltrin.exe itself, on its real platform plugin (qwindows) through Wine's
@@ -144,7 +190,7 @@ for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 display=:$(cat "$scratch/display")
 # A Wine started without a display keeps using none.
 wineserver -k 2>/dev/null || true
-DISPLAY=$display WINEQT_QPA_PLATFORM= wine "$app/veltrin.exe" >"$scratch/veltrin.log" 2>&1 &
+DISPLAY=$display WINEQT_QPA_PLATFORM= "$here/wine.sh" "$app/veltrin.exe" >"$scratch/veltrin.log" 2>&1 &
 program=$!
 window=
 for _ in $(seq 150); do
