@@ -160,6 +160,25 @@ else
     fail "veltrin-cli.exe send with RTS/CTS and CTS high exited $code; printer3.bin went from '$before' to '$(printer3)'"
 fi
 
+# CTS held low: the far end takes nothing. A pty sends whatever CTS says, so
+# the far end here is a pty nobody reads (socat -u only writes to it), as on
+# Linux: once it is full, no byte leaves, and the send must end as "设备忙",
+# naming the CTS line, instead of waiting for ever.
+socat -u EXEC:'sleep 600' PTY,link="$scratch/com6",rawer 2>/dev/null &
+stuck_pid=$!
+for _ in $(seq 50); do [ -e "$scratch/com6" ] && break; sleep 0.1; done
+echo "DSR DCD" >"$lines"
+yes ABCDEFGHIJKLMNO | head -c 200000 | tr '\n' ' ' >"$scratch/stuck.txt"
+code=0
+VELTRIN_WINE_COM6=$scratch/com6 VELTRIN_WINE_MODEM_LINES=$lines timeout 120 "$here/wine.sh" "$app/veltrin-cli.exe" \
+    --port COM6 send --notation text --file "Z:$scratch/stuck.txt" >"$scratch/stuck.out" 2>&1 || code=$?
+kill "$stuck_pid" 2>/dev/null && wait "$stuck_pid" 2>/dev/null || true
+if [ "$code" -eq 3 ] && grep -q '设备忙' "$scratch/stuck.out" && grep -q 'CTS' "$scratch/stuck.out"; then
+    pass "veltrin-cli.exe send with RTS/CTS and CTS low: exit 3, $(head -2 "$scratch/stuck.out" | tr '\n' ' ')"
+else
+    fail "veltrin-cli.exe send with RTS/CTS and CTS low exited $code (124: hung), saying: $(cat "$scratch/stuck.out")"
+fi
+
 # The main window's print test, driven by a Qt Test built for Windows.
 before=$(printer3)
 if VELTRIN_PRINTER3_FILE="Z:$printers/printer3.bin" "$here/wine-qtest.sh" "$build/com3_printtest.exe"; then
