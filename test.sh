@@ -53,7 +53,10 @@ else
         windows_status=0
     else
         cat "$windows_log" >&2
-        [ "$windows_status" -ne 0 ] || VELTRIN_JOBS=$jobs tools/windows/wine-tests.sh build-windows build-test || windows_status=$?
+        if [ "$windows_status" -eq 0 ]; then
+            VELTRIN_JOBS=$jobs tools/windows/wine-tests.sh build-windows build-test || windows_status=$?
+            tools/windows/installer-test.sh build-windows || windows_status=1
+        fi
     fi
     rm -f "$windows_log"
 fi

@@ -10,12 +10,23 @@ ensure_packages() {
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    # A package of another architecture (wine32:i386) needs that architecture
+    # added before the package lists are read.
+    local architectures=()
+    for package in "${missing[@]}"; do
+        case "$package" in
+        *:*) dpkg --print-foreign-architectures | grep -qx "${package#*:}" || architectures+=("${package#*:}") ;;
+        esac
+    done
     if [ "$(id -u)" -ne 0 ]; then
         echo "Veltrin needs these Debian packages. Install them with:" >&2
+        for package in "${architectures[@]}"; do echo "  sudo dpkg --add-architecture $package" >&2; done
+        [ ${#architectures[@]} -eq 0 ] || echo "  sudo apt-get update" >&2
         echo "  sudo apt-get install -y ${missing[*]}" >&2
         exit 1
     fi
     echo "Installing ${missing[*]} ..." >&2
+    for package in "${architectures[@]}"; do dpkg --add-architecture "$package"; done
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq </dev/null
     apt-get install -y -qq "${missing[@]}" </dev/null
@@ -29,11 +40,12 @@ VELTRIN_RUN_PACKAGES=(fonts-liberation2 fonts-wqy-zenhei qt6-translations-l10n)
 # and the checker of the menu entry.
 VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool desktop-file-utils)
 # The Windows leg: the MinGW-w64 cross compiler, Ninja, Wine to run what it
-# builds (on Xvfb and xdotool from the test packages), NSIS for the installer;
+# builds (on Xvfb and xdotool from the test packages), NSIS for the installer
+# and 32-bit Wine to run it (NSIS makes 32-bit installers);
 # what the tests' Wine is rebuilt with from Debian's wine source (dpkg-source,
 # autoconf, flex, bison, libunwind as Debian's ntdll.so links it), and socat
 # for a pty pair.
-VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis
+VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis wine32:i386
     dpkg-dev autoconf flex bison libunwind-dev socat)
 # The fuzz targets: clang, its libFuzzer and sanitizer runtimes, and Ninja.
 VELTRIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev ninja-build)
