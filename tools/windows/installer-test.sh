@@ -7,9 +7,10 @@
 # nothing of the installation is left: only the files the user made.
 #
 # NSIS makes 32-bit installers, so this needs Debian's 32-bit Wine (wine32,
-# with the i386 architecture), which ./test.sh installs with the rest; run
-# alone, as root, this installs it too, and otherwise prints the commands
-# and stops. Stock Wine: the installer and the window need no serial port.
+# with the i386 architecture): as root this installs it, and otherwise
+# prints the commands and stops. It runs apart from ./test.sh: with wine32
+# installed, one of the Wine checks there (the viewer's pty pair) hung once,
+# which is not understood yet. Stock Wine: the installer and the window need no serial port.
 #
 #   tools/windows/installer-test.sh BUILD_DIR
 set -euo pipefail
@@ -44,6 +45,7 @@ export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtm
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 pass() { echo "PASS: $*"; }
+. "$(dirname "$0")/window-check.sh"
 # What Wine itself touches on every start (its registry files, logs and
 # caches) is not the installation's.
 snapshot() {
@@ -88,31 +90,10 @@ else
 fi
 
 echo "== The installed veltrin.exe on an X display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-display=:$(cat "$scratch/display")
-# A Wine started without a display keeps using none.
-wineserver -k 2>/dev/null || true
-DISPLAY=$display wine 'C:\Program Files\Veltrin\veltrin.exe' >"$scratch/veltrin.log" 2>&1 &
-program=$!
-window=
-for _ in $(seq 150); do
-    window=$(DISPLAY=$display xdotool search --name '^Veltrin$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
-    fail "the installed veltrin.exe showed no window named Veltrin in 30 s: $(cat "$scratch/veltrin.log")"
-    kill "$program" 2>/dev/null || true
-else
-    # With wine32 installed, "wine" runs the builtin taskkill as a 32-bit
-    # program, which does not find a 64-bit process by name.
-    DISPLAY=$display "$wine64" taskkill /im veltrin.exe >/dev/null 2>&1 || true
-    for _ in $(seq 200); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    code=0; kill -0 "$program" 2>/dev/null && { kill "$program"; code=timeout; } || wait "$program" || code=$?
-    [ "$code" = 0 ] && pass "the installed veltrin.exe showed its window and ended on WM_CLOSE with exit 0" \
-        || fail "the installed veltrin.exe ended on WM_CLOSE with exit $code"
-fi
+start_display "$scratch"
+# With wine32 installed, "wine" runs the builtin taskkill as a 32-bit
+# program, which does not find a 64-bit process by name.
+window_opens_and_closes "the installed veltrin.exe" "$scratch/veltrin.log" "$wine64" wine 'C:\Program Files\Veltrin\veltrin.exe'
 wineserver -w
 
 echo "== What the user made, then the uninstaller (/S)"

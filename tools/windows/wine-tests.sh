@@ -18,6 +18,8 @@
 #
 #   tools/windows/wine-tests.sh BUILD_DIR [NATIVE_BUILD_DIR]
 set -euo pipefail
+# A step that fails outside a check would otherwise end the run unexplained.
+trap 'echo "FAIL: wine-tests.sh stopped at line $LINENO"' ERR
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(realpath "${1:?usage: $0 BUILD_DIR [NATIVE_BUILD_DIR]}")
@@ -36,6 +38,7 @@ trap cleanup EXIT
 
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine() { "$here/wine.sh" "$@"; }
+. "$here/window-check.sh"
 # Wine hands Windows programs no QT_* variable of the Unix environment, but
 # passes WINEQT_* on without its WINE. The offscreen platform finds fonts
 # only in one folder: Arial's metrics (Liberation Sans) and a CJK font.
@@ -168,11 +171,12 @@ socat -u EXEC:'sleep 600' PTY,link="$scratch/com6",rawer 2>/dev/null &
 stuck_pid=$!
 for _ in $(seq 50); do [ -e "$scratch/com6" ] && break; sleep 0.1; done
 echo "DSR DCD" >"$lines"
-yes ABCDEFGHIJKLMNO | head -c 200000 | tr '\n' ' ' >"$scratch/stuck.txt"
+printf 'ABCDEFGHIJKLMNO %.0s' $(seq 12500) >"$scratch/stuck.txt"
 code=0
 VELTRIN_WINE_COM6=$scratch/com6 VELTRIN_WINE_MODEM_LINES=$lines timeout 120 "$here/wine.sh" "$app/veltrin-cli.exe" \
     --port COM6 send --notation text --file "Z:$scratch/stuck.txt" >"$scratch/stuck.out" 2>&1 || code=$?
 kill "$stuck_pid" 2>/dev/null && wait "$stuck_pid" 2>/dev/null || true
+echo "CTS DSR DCD" >"$lines"
 if [ "$code" -eq 3 ] && grep -q '设备忙' "$scratch/stuck.out" && grep -q 'CTS' "$scratch/stuck.out"; then
     pass "veltrin-cli.exe send with RTS/CTS and CTS low: exit 3, $(head -2 "$scratch/stuck.out" | tr '\n' ' ')"
 else
@@ -201,36 +205,9 @@ else
 fi
 
 # veltrin.exe itself, on its real platform plugin (qwindows) through Wine's
-# X11 driver on a private Xvfb, closed as Windows closes a program's window
-# (taskkill without /f posts WM_CLOSE): it must end by itself, with exit 0.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-display=:$(cat "$scratch/display")
-# A Wine started without a display keeps using none.
-wineserver -k 2>/dev/null || true
-DISPLAY=$display WINEQT_QPA_PLATFORM= "$here/wine.sh" "$app/veltrin.exe" >"$scratch/veltrin.log" 2>&1 &
-program=$!
-window=
-for _ in $(seq 150); do
-    window=$(DISPLAY=$display xdotool search --name '^Veltrin$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-    sleep 0.2
-done
-if [ -z "$window" ]; then
-    fail "veltrin.exe showed no window named Veltrin in 30 s"
-    kill "$program" 2>/dev/null || true
-else
-    DISPLAY=$display wine taskkill /im veltrin.exe >/dev/null 2>&1 || true
-    for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$program" 2>/dev/null; then
-        fail "veltrin.exe did not end within 10 s of WM_CLOSE"
-        kill "$program" 2>/dev/null || true
-    else
-        code=0; wait "$program" || code=$?
-        [ "$code" -eq 0 ] && pass "veltrin.exe showed its window and ended on WM_CLOSE with exit 0" \
-            || fail "veltrin.exe ended on WM_CLOSE with exit $code"
-    fi
-fi
+# X11 driver on a private Xvfb, closed as Windows closes a program's window.
+start_display "$scratch"
+WINEQT_QPA_PLATFORM= window_opens_and_closes veltrin.exe "$scratch/veltrin.log" "$here/wine.sh" "$here/wine.sh" "$app/veltrin.exe"
 
 echo "-- the module's log"
 cat "$scratch/module.log"
