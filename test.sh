@@ -55,6 +55,7 @@ else
         cat "$windows_log" >&2
         if [ "$windows_status" -eq 0 ]; then
             VELTRIN_JOBS=$jobs tools/windows/wine-tests.sh build-windows build-test || windows_status=$?
+            tools/windows/installer-test.sh build-windows || windows_status=$?
         fi
     fi
     rm -f "$windows_log"

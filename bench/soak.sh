@@ -100,6 +100,14 @@ if cmp "$W/stream.bin" "$W/rec.bin" >"$W/cmp" 2>&1; then
   echo "cmp: the recording equals the $BYTES bytes the simulator sent"
 else
   echo "cmp: the recording DIFFERS from what was sent: $(head -c 300 "$W/cmp")"
+  # A gap where the adapter went is the hang-up's (the pty drops what is unread), anywhere else the
+  # window's: the nearest vanishing tells which.
+  first=$(grep -o 'byte [0-9]*' "$W/cmp" | head -1 | cut -d' ' -f2)
+  [ -n "$first" ] && awk -v at="$first" '/unplugged for .*the stream at byte/ {
+      match($0, /at byte [0-9]+/); n = substr($0, RSTART + 8, RLENGTH - 8) + 0
+      if (best == "" || (n - at)^2 < (best - at)^2) { best = n; line = $0 } }
+    END { if (best != "") printf "  the nearest vanishing: %s (%+d bytes from the first difference)\n", line, best - at }' "$W/sim.log"
+  grep 'still unread' "$W/sim.log" | head -3 | sed 's/^/  /'
 fi
 echo "veltrin-cli batch: $answered of $QUESTIONS answered in ${CLI_SECONDS:-?} s," \
   "$(grep -c '"exit_code":0' "$W/cli.out") on line, exit code $CLI_EXIT; $(grep -c . "$W/cli.err") lines on stderr"

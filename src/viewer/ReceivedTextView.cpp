@@ -94,6 +94,7 @@ void ReceivedTextView::clear()
 void ReceivedTextView::appendReceived(QByteArrayView bytes)
 {
     m_text.append(bytes);
+    m_lastArrival.start();
     scheduleRefresh();
 }
 
@@ -327,14 +328,17 @@ void ReceivedTextView::refresh()
 // text goes first. Laying out appended tokens measures nothing new, so a
 // steady arrival does not hold measuring ahead back: its first slices find
 // the fallback fonts, which a conversion to Txt soon after would otherwise
-// wait for. The bytes are read a block at a time; a pair split between two
-// blocks is read as two bytes.
+// wait for; but its slices stay short until the line is quiet, as at full
+// slices a stream at the line's full speed was taken in at half the speed.
+// The bytes are read a block at a time; a pair split between two blocks is
+// read as two bytes.
 void ReceivedTextView::measureAhead()
 {
     // A layout in slices starts this again when it is done.
     if (m_sliceTimer.isActive())
         return;
-    const QDeadlineTimer deadline(SliceMs);
+    const bool arriving = m_lastArrival.isValid() && !m_lastArrival.hasExpired(ArrivalQuietMs);
+    const QDeadlineTimer deadline(arriving ? AheadWhileArrivingMs : SliceMs);
     if (!GbkCodec::learnPairs(deadline)) {
         m_aheadTimer.start();
         return;

@@ -29,7 +29,8 @@ class QProgressBar;
 // Measuring a character the first time is what makes the first conversion
 // to Txt slow (the font engine loads each glyph), so while Hex or Ten is
 // shown and laid out, the characters the bytes would be are measured ahead,
-// a slice of SliceMs every AheadIntervalMs.
+// a slice of SliceMs every AheadIntervalMs; while bytes are still arriving,
+// a slice of AheadWhileArrivingMs, so that a stream is taken in first.
 class ReceivedTextView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -75,6 +76,9 @@ public:
     static constexpr int ShowEveryMs = 50;
     static constexpr int BusyAfterMs = 200;
     static constexpr int AheadIntervalMs = 10;
+    static constexpr int AheadWhileArrivingMs = 1;
+    // Bytes count as still arriving until the line has been quiet this long.
+    static constexpr int ArrivalQuietMs = 50;
 
 Q_SIGNALS:
     // The layout has reached the end of the text.
@@ -119,6 +123,7 @@ private:
     QTimer m_busyTimer;
     QTimer m_aheadTimer;
     qsizetype m_measuredAhead = 0;
+    QElapsedTimer m_lastArrival;
     QElapsedTimer m_shown;
     QProgressBar *m_busy;
     qsizetype m_anchor = 0;

@@ -44,8 +44,14 @@ void HostLog::watch(HostSimulator &simulator)
         [this](int bitsPerSecond) { writeLine(QStringLiteral("line speed %1 bit/s").arg(bitsPerSecond)); });
     connect(&simulator, &HostSimulator::streamEnded, this,
         [this](qint64 bytes) { writeTimedLine(QStringLiteral("stream: all %1 bytes sent").arg(bytes)); });
-    connect(&simulator, &HostSimulator::unplugged, this,
-        [this](int awayMs) { writeTimedLine(QStringLiteral("unplugged for %1 ms").arg(awayMs)); });
+    connect(&simulator, &HostSimulator::unplugged, this, [this, &simulator](int awayMs, int unreadBytes) {
+        QString line = QStringLiteral("unplugged for %1 ms").arg(awayMs);
+        if (simulator.streamSent() >= 0)
+            line += QStringLiteral(", the stream at byte %1").arg(simulator.streamSent());
+        if (unreadBytes > 0)
+            line += QStringLiteral(", %1 bytes still unread").arg(unreadBytes);
+        writeTimedLine(line);
+    });
     connect(&simulator, &HostSimulator::pluggedBack, this, [this, &simulator](const QString &slavePath) {
         const QString link = simulator.linkPath();
         writeTimedLine(

@@ -23,6 +23,7 @@ class QIODevice;
 //     unknown code 2A after the preamble: the preamble is print data
 //     line speed 9600 bit/s
 //     16:50:45.123 unplugged for 1000 ms
+//     16:50:45.123 unplugged for 100 ms, the stream at byte 1048576   with --stream
 //     16:50:46.125 plugged back: /tmp/COM3 -> /dev/pts/7
 //
 // A replug's lines carry the time of day, so that a test or a person can

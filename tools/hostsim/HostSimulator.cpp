@@ -45,7 +45,7 @@ bool HostSimulator::unplugFor(int awayMs)
     if (!isPluggedIn() || m_drainTimer.isActive())
         return false;
     if (!m_stream.isActive()) {
-        vanish(awayMs);
+        vanish(awayMs, 0);
         return true;
     }
     m_stream.pause();
@@ -66,15 +66,15 @@ void HostSimulator::vanishOnceRead()
     if (m_drainQuietPolls < DrainQuietPolls && !m_drainLimit.hasExpired())
         return;
     m_drainTimer.stop();
-    vanish(m_drainAwayMs);
+    vanish(m_drainAwayMs, read ? 0 : int(m_pty.pendingBytes()) + m_pty.unreadByPeer());
 }
 
-void HostSimulator::vanish(int awayMs)
+void HostSimulator::vanish(int awayMs, int unreadBytes)
 {
     m_pty.close();
     m_link.remove();
     m_awayTimer.start(awayMs);
-    Q_EMIT unplugged(awayMs);
+    Q_EMIT unplugged(awayMs, unreadBytes);
 }
 
 void HostSimulator::plugBack()

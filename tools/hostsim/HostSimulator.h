@@ -36,7 +36,7 @@ class HostSimulator : public QObject
 
 public:
     static constexpr int DrainPollMs = 5;
-    static constexpr int DrainQuietPolls = 4;
+    static constexpr int DrainQuietPolls = 10;
     static constexpr int DrainLimitMs = 5000;
 
     explicit HostSimulator(const HostOptions &options = {}, QObject *parent = nullptr);
@@ -49,6 +49,8 @@ public:
     // has read everything sent (or after DrainLimitMs).
     bool unplugFor(int awayMs);
     bool isPluggedIn() const { return m_pty.isOpen(); }
+    // How far the --stream file had gone, -1 without one.
+    qint64 streamSent() const { return m_options.streamFile.isEmpty() ? -1 : m_stream.sent(); }
 
     QString slavePath() const { return m_pty.slavePath(); }
     // The symbolic link to the pty, empty without one.
@@ -65,7 +67,9 @@ public:
 
 Q_SIGNALS:
     void lineSpeedChanged(int bitsPerSecond);
-    void unplugged(int awayMs);
+    // unreadBytes: what the PC had not read when the drain's limit ran out
+    // (lost on the wire, as a real adapter pulled out loses it); 0 otherwise.
+    void unplugged(int awayMs, int unreadBytes);
     // The whole --stream file has been sent.
     void streamEnded(qint64 bytes);
     // Back on a fresh pty, at slavePath and at the link.
@@ -78,7 +82,7 @@ private:
     void switchLineSpeed(int baudIndex);
     void plugBack();
     void planReplug();
-    void vanish(int awayMs);
+    void vanish(int awayMs, int unreadBytes);
     void vanishOnceRead();
 
     HostOptions m_options;

@@ -8,9 +8,8 @@
 #
 # NSIS makes 32-bit installers, so this needs Debian's 32-bit Wine (wine32,
 # with the i386 architecture): as root this installs it, and otherwise
-# prints the commands and stops. It runs apart from ./test.sh: with wine32
-# installed, one of the Wine checks there (the viewer's pty pair) hung once,
-# which is not understood yet. Stock Wine: the installer and the window need no serial port.
+# prints the commands and stops. ./test.sh runs it after the Wine checks.
+# Stock Wine: the installer and the window need no serial port.
 #
 #   tools/windows/installer-test.sh BUILD_DIR
 set -euo pipefail
@@ -20,17 +19,8 @@ if [ -z "$installer" ]; then
     echo "installer-test.sh: no veltrin-*-windows-x64.exe in $build; make it with tools/windows/cross-build.sh $build (nsis installed)" >&2
     exit 1
 fi
-
-if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'ok installed'; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "installer-test.sh needs Debian's 32-bit Wine. As root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32" >&2
-        exit 1
-    fi
-    echo "== Installing Debian's 32-bit Wine (wine32, i386)"
-    dpkg --add-architecture i386
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32 >/dev/null
-fi
+. "$(dirname "$0")/../ensure-packages.sh"
+ensure_packages wine32:i386
 
 scratch=$(mktemp -d)
 cleanup() {
