@@ -22,8 +22,16 @@ KitEngine::KitEngine(
     m_portSettings.setPortCatalog(&m_catalog);
     connect(&m_port, &CommPort::onComm, &m_commEvents, &CommEventHandler::MSComm1_OnComm);
     // The port emits failed() from the event loop, once per vanished device.
+    // The tip is modal, and the port reopens by itself while it is open: on
+    // a bench left alone, a device that goes again would open a tip inside
+    // the tip, one event loop deeper each time, until reading stopped. The
+    // open tip already says the device went; the status bar tells each return.
     connect(&m_port, &CommPort::failed, this, [this](int number) {
+        if (m_tellingLoss)
+            return;
+        m_tellingLoss = true;
         ReportCommError(m_channels, number, deviceLostCause(m_returnWatch.isEnabled()));
+        m_tellingLoss = false;
     });
 }
 

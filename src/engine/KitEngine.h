@@ -86,4 +86,6 @@ private:
     SerialPortCatalog m_catalog;
     DeviceReturnWatch m_returnWatch;
     bool m_jobRunning = false;
+    // While a lost device's tip is open: later losses add none.
+    bool m_tellingLoss = false;
 };

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void everyReturnIsReopenedAndHeard();
     void aSendCutByTheLossStaysFailedAndTheNextArrivesWhole();
     void aRecordingGoesOnAcrossTheLoss();
+    void lossesWhileItsTipIsOpenAddNoTip();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -158,4 +159,35 @@ void tst_ReplugSim::aRecordingGoesOnAcrossTheLoss()
 }
 
 QTEST_MAIN(tst_ReplugSim)
+// Left alone on a bench, the first loss's tip stays open while the adapter
+// comes and goes again. The real tip is modal: each later loss opened one
+// more tip inside it, an event loop deeper every time, until reading stopped.
+void tst_ReplugSim::lossesWhileItsTipIsOpenAddNoTip()
+{
+    const QString status = ControlFrame::text(ControlFrame::SlaveStatus, { 4 });
+    QTest::mouseClick(child<QPushButton>("cmdComset"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("Option1"), Qt::LeftButton);
+    QVERIFY(m_window->port().portOpen());
+    int depth = 0;
+    int deepest = 0;
+    int lossesWhileOpen = 0;
+    m_channels.whileTipShows = [&] {
+        deepest = std::max(deepest, ++depth);
+        for (; depth == 1 && lossesWhileOpen < 2; ++lossesWhileOpen) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_window->port().portOpen(), 10000);
+            QVERIFY(m_simulator->unplugFor(200));
+            QTRY_VERIFY(!m_window->port().portOpen());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->port().portOpen(), 10000);
+        --depth;
+    };
+    QVERIFY(m_simulator->unplugFor(200));
+    QTRY_COMPARE(m_channels.informationTips.size(), 1);
+    m_channels.whileTipShows = nullptr;
+    QCOMPARE(lossesWhileOpen, 2);
+    QCOMPARE(deepest, 1);
+    QCOMPARE(m_channels.informationTips, QStringList { lossTip() });
+    QCOMPARE(m_window->moduleExchange().ask(status), std::optional<quint8>(1));
+}
+
 #include "tst_replugsim.moc"
