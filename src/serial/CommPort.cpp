@@ -19,6 +19,9 @@ constexpr int lastPortNumber = 16;
 // Modem lines and error counters have no change notification in
 // QSerialPort; 20 ms is well below the time a far end holds a handshake line.
 constexpr int lineQueryIntervalMs = 20;
+// After a failed read of a device that still answered, reading starts again
+// this much later (see rearmReading()).
+constexpr int rearmReadingMs = 10;
 // A device that went away reads as a failed read of the comm device,
 // whichever operation happened to meet it.
 constexpr int deviceLostNumber = CommPort::CommReadError;
@@ -218,6 +221,7 @@ public:
     int refusedSetting(int unsupportedNumber);
 
     void handleError(QSerialPort::SerialPortError error);
+    void rearmReading();
     void loseDevice();
     void handleReadyRead();
     bool receiveEventDue() const;
@@ -409,9 +413,25 @@ void CommPort::Private::handleError(QSerialPort::SerialPortError error)
     // otherwise the bytes stay in QSerialPort's buffer for the event loop.
     if (osOutputQueue()) {
         m_serial.clearError();
+        rearmReading();
         return;
     }
     loseDevice();
+}
+
+// A failed read (EIO) is the same ResourceError, and QSerialPort stops
+// reading at it. A pty whose master has just closed fails the read a moment
+// before its hang-up makes the queue count fail too: the device seemed to
+// answer, and the port stayed open and deaf, so that it never returned
+// (about one replug in a hundred). Reading starts again shortly, and the
+// next read tells whether the device has gone. Restarting a read that never
+// stopped (a full output queue) changes nothing.
+void CommPort::Private::rearmReading()
+{
+    QTimer::singleShot(rearmReadingMs, &m_q, [this] {
+        if (m_state == DeviceState::Open)
+            m_serial.setReadBufferSize(0);
+    });
 }
 
 // Whoever meets a vanished device first (a notifier, an operation, a queue
