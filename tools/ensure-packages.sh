@@ -41,10 +41,11 @@ VELTRIN_RUN_PACKAGES=(fonts-liberation2 fonts-wqy-zenhei qt6-translations-l10n)
 VELTRIN_TEST_PACKAGES=(xvfb trayer xdotool desktop-file-utils)
 # The Windows leg: the MinGW-w64 cross compiler, Ninja, Wine to run what it
 # builds (on Xvfb and xdotool from the test packages), NSIS for the installer
-# and 32-bit Wine to run it (NSIS makes 32-bit installers); what the tests'
-# Wine is rebuilt with from Debian's wine source (dpkg-source, autoconf, flex,
-# bison, libunwind as Debian's ntdll.so links it), and socat for a pty pair.
-VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 wine32:i386 nsis
+# (tools/windows/installer-test.sh runs it, with the 32-bit Wine it installs
+# itself); what the tests' Wine is rebuilt with from Debian's wine source
+# (dpkg-source, autoconf, flex, bison, libunwind as Debian's ntdll.so links
+# it), and socat for a pty pair.
+VELTRIN_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix ninja-build wine wine64 nsis
     dpkg-dev autoconf flex bison libunwind-dev socat)
 # The fuzz targets: clang, its libFuzzer and sanitizer runtimes, and Ninja.
 VELTRIN_FUZZ_PACKAGES=(clang libclang-rt-14-dev ninja-build)

@@ -7,9 +7,11 @@
 # nothing of the installation is left: only the files the user made.
 #
 # NSIS makes 32-bit installers, so this needs Debian's 32-bit Wine (wine32,
-# with the i386 architecture): as root this installs it, and otherwise
-# prints the commands and stops. ./test.sh runs it after the Wine checks.
-# Stock Wine: the installer and the window need no serial port.
+# with the i386 architecture), which it installs as root. Where it cannot
+# (not root, or the i386 packages cannot be had: their versions must match
+# the installed 64-bit ones exactly), it exits 3 with one line saying why and
+# what fixes it, which ./test.sh, running it after the Wine checks, prints as
+# a SKIP line. Stock Wine: the installer and the window need no serial port.
 #
 #   tools/windows/installer-test.sh BUILD_DIR
 set -euo pipefail
@@ -19,8 +21,26 @@ if [ -z "$installer" ]; then
     echo "installer-test.sh: no veltrin-*-windows-x64.exe in $build; make it with tools/windows/cross-build.sh $build (nsis installed)" >&2
     exit 1
 fi
-. "$(dirname "$0")/../ensure-packages.sh"
-ensure_packages wine32:i386
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    fix="as root: dpkg --add-architecture i386 && apt-get update && apt-get install wine32:i386"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "installer-test.sh: no 32-bit Wine to run the 32-bit installer. Fix, $fix" >&2
+        exit 3
+    fi
+    echo "== Installing Debian's 32-bit Wine (wine32:i386)"
+    apt_log=$(mktemp)
+    had_i386=$(dpkg --print-foreign-architectures | grep -x i386 || true)
+    if ! { dpkg --add-architecture i386 && apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -qq wine32:i386; } </dev/null >"$apt_log" 2>&1; then
+        # An architecture whose lists fail would fail every later apt-get update.
+        [ -n "$had_i386" ] || dpkg --remove-architecture i386 2>/dev/null || true
+        echo "installer-test.sh: Debian's 32-bit Wine (wine32:i386) could not be installed:" \
+            "$(grep -E '^E:' "$apt_log" | head -2 | tr '\n' ' ')Fix, once the i386 packages match the installed ones, $fix" >&2
+        rm -f "$apt_log"
+        exit 3
+    fi
+    rm -f "$apt_log"
+fi
 
 scratch=$(mktemp -d)
 cleanup() {
