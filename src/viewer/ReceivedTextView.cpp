@@ -276,14 +276,18 @@ void ReceivedTextView::contextMenuEvent(QContextMenuEvent *event)
     copyAction->setEnabled(selectionStart() < selectionEnd());
     connect(copyAction, &QAction::triggered, this, &ReceivedTextView::copy);
     connect(menu->addAction(QStringLiteral("全选")), &QAction::triggered, this, &ReceivedTextView::selectAll);
+    // These open a file dialog or a tip, modal, with an event loop of their
+    // own: queued, they run once the menu has finished with the click. Run
+    // inside it, Windows' own file dialog deleted the closing menu (its
+    // deferred delete) under the menu's feet, and the program crashed.
     connect(menu->addAction(QStringLiteral("保存为文件…")), &QAction::triggered, this,
-        &ReceivedTextView::saveRequested);
+        &ReceivedTextView::saveRequested, Qt::QueuedConnection);
     QAction *start = menu->addAction(QStringLiteral("开始记录…"));
     start->setEnabled(!m_recording);
-    connect(start, &QAction::triggered, this, &ReceivedTextView::recordRequested);
+    connect(start, &QAction::triggered, this, &ReceivedTextView::recordRequested, Qt::QueuedConnection);
     QAction *stop = menu->addAction(QStringLiteral("停止记录"));
     stop->setEnabled(m_recording);
-    connect(stop, &QAction::triggered, this, &ReceivedTextView::stopRecordRequested);
+    connect(stop, &QAction::triggered, this, &ReceivedTextView::stopRecordRequested, Qt::QueuedConnection);
     menu->popup(event->globalPos());
 }
 

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Answers the file dialogs with a path (and filter) the test chose, and
 // remembers the filters offered.
 class ScriptedFileChooser : public FileChooser
@@ -19,10 +21,14 @@ public:
     {
         filters.append(filter);
         filterIndex = nextFilterIndex;
+        if (whileDialogShows)
+            whileDialogShows();
         return nextPath;
     }
 
     QString nextPath;
     int nextFilterIndex = 1;
     QStringList filters;
+    // Runs where a real save dialog would be on the screen, modal.
+    std::function<void()> whileDialogShows;
 };

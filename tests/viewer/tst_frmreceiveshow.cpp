@@ -312,6 +312,8 @@ void tst_FrmReceiveShow::chooseSaveFromTheMenu() const
     QVERIFY(save != actions.end());
     (*save)->trigger();
     menu->close();
+    // The save runs from the event loop, once the menu is done.
+    QCoreApplication::sendPostedEvents();
 }
 
 // The conversions run while bytes go on arriving and the layout of the new

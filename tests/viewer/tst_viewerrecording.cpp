@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void failedWriteIsToldOnceAndReceptionGoesOn();
     void unwritableFileStartsNoRecording();
     void finishingAtTheProgramsEndShowsNoBox();
+    void aClickOnTheMenuOutlivesTheDialog();
 
 private:
     // The context menu's action of that text, or null; enabled tells its state.
@@ -62,6 +64,7 @@ void tst_ViewerRecording::init()
 
 void tst_ViewerRecording::cleanup()
 {
+    m_files.whileDialogShows = nullptr;
     m_host.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -87,6 +90,8 @@ void tst_ViewerRecording::choose(const QString &text) const
     QAction *action = menuAction(text);
     QVERIFY2(action && action->isEnabled(), qPrintable(text));
     action->trigger();
+    // The menu's entries that open a dialog run from the event loop.
+    QCoreApplication::sendPostedEvents();
 }
 
 void tst_ViewerRecording::startsWithTheNextByteAndStopsFromTheMenu()
@@ -202,6 +207,32 @@ void tst_ViewerRecording::finishingAtTheProgramsEndShowsNoBox()
     QCOMPARE(contentOf(m_files.nextPath), QByteArray("AB"));
     QTest::qWait(100);
     QVERIFY(m_channels.boxes.isEmpty());
+}
+
+// Windows' own file dialog runs the deferred deletes posted before it, so
+// the menu, which deletes itself when it closes, went while its click was
+// still being handled, and the program crashed there once the dialog
+// returned. The dialog stands in here, as a real click on the menu's entry.
+void tst_ViewerRecording::aClickOnTheMenuOutlivesTheDialog()
+{
+    QWidget *surface = m_host->viewer().textView().viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), surface->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(surface, &event);
+    QPointer<QMenu> menu = m_host->viewer().textView().findChildren<QMenu *>().last();
+    QVERIFY(QTest::qWaitForWindowExposed(menu.data()));
+    const QList<QAction *> actions = menu->actions();
+    QAction *start = *std::find_if(actions.begin(), actions.end(),
+        [](QAction *action) { return action->text() == QStringLiteral("开始记录…"); });
+    bool menuGoneInTheDialog = false;
+    m_files.nextPath = m_dir.filePath(QStringLiteral("session.bin"));
+    m_files.whileDialogShows = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        menuGoneInTheDialog = menu.isNull();
+    };
+    QTest::mouseClick(menu.data(), Qt::LeftButton, {}, menu->actionGeometry(start).center());
+    QTRY_VERIFY(m_host->recording());
+    QVERIFY(menuGoneInTheDialog);
+    QCOMPARE(caption(), QStringLiteral("接收查看 - 正在记录：%1").arg(QDir::toNativeSeparators(m_files.nextPath)));
 }
 
 QTEST_MAIN(tst_ViewerRecording)
