@@ -28,7 +28,7 @@ native=$(realpath "${2:-$root/build-test}")
 scratch=$(mktemp -d)
 cleanup() {
     local pid
-    for pid in ${simulator_pid:-} ${pair_pid:-} ${feeder_pid:-} ${xvfb_pid:-}; do
+    for pid in ${simulator_pid:-} ${pair_pid:-} ${feeder_pid:-} ${stream_pid:-} ${xvfb_pid:-}; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
@@ -39,6 +39,7 @@ trap cleanup EXIT
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine() { "$here/wine.sh" "$@"; }
 . "$here/window-check.sh"
+. "$here/recording-check.sh"
 # Wine hands Windows programs no QT_* variable of the Unix environment, but
 # passes WINEQT_* on without its WINE. The offscreen platform finds fonts
 # only in one folder: Arial's metrics (Liberation Sans) and a CJK font.
@@ -221,6 +222,7 @@ fi
 # X11 driver on a private Xvfb, closed as Windows closes a program's window.
 start_display "$scratch"
 WINEQT_QPA_PLATFORM= window_opens_and_closes veltrin.exe "$scratch/veltrin.log" "$here/wine.sh" "$here/wine.sh" "$app/veltrin.exe"
+recording_through_the_dialog_and_the_session_end
 
 echo "-- the module's log"
 cat "$scratch/module.log"
