@@ -1,5 +1,5 @@
-# Sourced by wine-tests.sh, which defines pass, fail, here, app, scratch,
-# simulator and display (start_display).
+# Sourced by wine-tests.sh after window-check.sh; wine-tests.sh defines
+# pass, fail, here, app, scratch, simulator and display (start_display).
 
 # recording_through_the_dialog_and_the_session_end: veltrin.exe on its real
 # platform plugin, a recording started as a user starts it (the viewer's
@@ -23,18 +23,12 @@ recording_through_the_dialog_and_the_session_end() {
     for _ in $(seq 50); do [ -e "$scratch/com8" ] && break; sleep 0.1; done
     DISPLAY=$display VELTRIN_WINE_COM3=$scratch/com8 WINEQT_QPA_PLATFORM= "$here/wine.sh" "$app/veltrin.exe" >"$log" 2>&1 &
     program=$!
-    for _ in $(seq 150); do
-        window=$(DISPLAY=$display xdotool search --name '^Veltrin$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-        sleep 0.2
-    done
+    window=$(window_named '^Veltrin$')
     [ -n "$window" ] || { fail "recording check: veltrin.exe showed no window: $(cat "$log")"; return; }
     sleep 2
     eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
     DISPLAY=$display xdotool mousemove $((X + 7500 / 15)) $((Y + 1215 / 15)) click 1
-    for _ in $(seq 50); do
-        viewer=$(DISPLAY=$display xdotool search --name '^接收查看$' 2>/dev/null | head -1) && [ -n "$viewer" ] && break
-        sleep 0.2
-    done
+    viewer=$(window_named '^接收查看$')
     [ -n "$viewer" ] || { fail "recording check: lblTestRF showed no viewer"; return; }
     sleep 1
     eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$viewer")"
@@ -66,9 +60,7 @@ recording_through_the_dialog_and_the_session_end() {
     # Taken in and flushed (at the latest 1 s after arriving).
     sleep 3
     DISPLAY=$display "$here/wine.sh" wineboot --end-session >/dev/null 2>&1 || true
-    for _ in $(seq 200); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$program" 2>/dev/null; then
-        kill "$program" 2>/dev/null || true
+    if ! ends_within "$program" 20; then
         fail "recording check: veltrin.exe did not end within 20 s of the session's end"
         return
     fi

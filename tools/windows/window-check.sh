@@ -9,6 +9,25 @@ start_display() {
     display=:$(cat "$1/display")
 }
 
+# window_named REGEX: the first window on $display whose name matches,
+# waited for up to 30 s; nothing when none shows.
+window_named() {
+    local window
+    for _ in $(seq 150); do
+        window=$(DISPLAY=$display xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$window" ] \
+            && { echo "$window"; return; }
+        sleep 0.2
+    done
+}
+
+# ends_within PID SECONDS: true once PID has ended; false, with PID killed,
+# when it is still running after SECONDS.
+ends_within() {
+    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+    kill "$1" 2>/dev/null || true
+    return 1
+}
+
 # window_opens_and_closes NAME LOG TASKKILL_WINE COMMAND...: starts COMMAND
 # on $display; its window "Veltrin" must appear within 30 s. Then it is
 # closed as Windows closes a program's window (taskkill without /f posts
@@ -21,19 +40,14 @@ window_opens_and_closes() {
     wineserver -k 2>/dev/null || true
     DISPLAY=$display "$@" >"$log" 2>&1 &
     program=$!
-    for _ in $(seq 150); do
-        window=$(DISPLAY=$display xdotool search --name '^Veltrin$' 2>/dev/null | head -1) && [ -n "$window" ] && break
-        sleep 0.2
-    done
+    window=$(window_named '^Veltrin$')
     if [ -z "$window" ]; then
         kill "$program" 2>/dev/null || true
         fail "$name showed no window named Veltrin in 30 s: $(cat "$log")"
         return
     fi
     DISPLAY=$display $taskkill_wine taskkill /im veltrin.exe >/dev/null 2>&1 || true
-    for _ in $(seq 200); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$program" 2>/dev/null; then
-        kill "$program" 2>/dev/null || true
+    if ! ends_within "$program" 20; then
         fail "$name did not end within 20 s of WM_CLOSE"
         return
     fi
